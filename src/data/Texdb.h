@@ -1,0 +1,71 @@
+#pragma once
+// Reader of the brace-delimited record text all of the game's data is written in. Keys and values are
+// Shift-JIS byte strings, compared byte for byte and never converted.
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/DataError.h"
+
+// The 16-byte value cell of an entry: a text of up to 15 bytes, four int32, four float32 or eight int16.
+struct TexValue {
+    std::uint8_t bytes[16] = {};
+
+    static TexValue FromText(std::string_view text);  // as a text token is stored
+    std::string Text() const;                        // bytes up to the first zero
+    std::int32_t Int(int slot) const;                // 0..3
+    float Float(int slot) const;                     // 0..3
+    std::int16_t Short(int slot) const;              // 0..7
+    void SetInt(int slot, std::int32_t value);
+    void SetFloat(int slot, float value);
+    void SetShort(int slot, std::int16_t value);
+    bool IsZero() const;
+    bool operator==(const TexValue& other) const { return std::memcmp(bytes, other.bytes, 16) == 0; }
+};
+
+struct TexEntry {
+    std::string key;
+    TexValue value;
+};
+
+struct TexBlock {
+    std::vector<TexEntry> entries;
+};
+
+class TTexDb {
+public:
+    // Loads the "TEXT" resource of that name, or else the file; throws EDataError
+    // ("TTexDb : ファイルがありません" and the conversion and index errors).
+    explicit TTexDb(const std::string& sourceName);
+    // Parses the given bytes (a zero byte ends the text); throws as above for malformed text.
+    static TTexDb FromBytes(std::span<const std::uint8_t> text);
+    static TTexDb FromText(std::string_view text);
+
+    bool SelectBlock(std::int32_t index);
+    bool FindBlock(const std::string& key, const TexValue& value);
+    bool NextBlock();
+    TexValue ReadValue(const std::string& key);
+    bool NextKey();
+    std::string CursorKey() const;
+    TexValue CursorValue() const;
+
+    std::int32_t Count() const { return static_cast<std::int32_t>(blocks.size()); }
+    std::int32_t CurrentIndex() const { return currentIndex; }
+    std::int32_t KeyCursor() const { return keyCursor; }
+    const TexBlock* Current() const { return current; }
+
+private:
+    TTexDb() = default;
+    void Parse(std::span<const std::uint8_t> text);
+    bool SearchFrom(std::int32_t index);
+
+    std::vector<TexBlock> blocks;
+    const TexBlock* current = nullptr;
+    std::int32_t currentIndex = -1;
+    std::int32_t keyCursor = 0;
+    std::string searchKey;
+    TexValue searchValue;
+};

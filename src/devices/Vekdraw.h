@@ -1,0 +1,102 @@
+#pragma once
+// The drawing device: a back buffer every frame is composed in, a tmp surface of the same size, and
+// named sprite surfaces cut into cells, drawn colour-keyed (pixel value 0 is transparent) and clipped.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct SDL_Surface;
+
+namespace platform {
+class Window;
+}
+
+enum class TColorDepth { cd16bpp, cd24bpp };
+
+struct TSpriteSurf {
+    std::string name;    // compared byte for byte
+    std::string source;  // bitmap resource name or file path
+    int cellWidth = 0;
+    int cellHeight = 0;
+    int columns = 0;
+    int cellCount = 0;
+    SDL_Surface* surface = nullptr;  // owned by the device
+};
+
+class TVekDraw {
+public:
+    TVekDraw();
+    ~TVekDraw();
+    TVekDraw(const TVekDraw&) = delete;
+    TVekDraw& operator=(const TVekDraw&) = delete;
+
+    // The form the main window uses: Width, Height, FullScreen and ColorDepth as set.
+    // A null window gives a device with no presenter (headless) in 32-bit XRGB.
+    bool Init(platform::Window* window);
+    bool Init(platform::Window* window, int width, int height, bool fullScreen, int bitsPerPixel);
+    // No presenter, surfaces in the pixel format of the given code (1 5-5-5, 2 5-6-5, 3 24-bit, 4 32-bit).
+    bool InitHeadless(int formatCode, int width, int height);
+    bool ReleaseAll();
+
+    bool CreateSprite(const std::string& name, const std::string& source, int cellWidth, int cellHeight);
+    TSpriteSurf* GetSpriteSurf(const std::string& name);
+    bool DeleteSprite(const std::string& name);
+
+    bool Draw(int x, int y, const std::string& name, int cell, int, int);
+    bool Draw(int x, int y, TSpriteSurf* sprite, int cell);
+    bool TextOutA(int x, int y, const std::string& text);
+    bool MoveTo(int x, int y);
+    bool LineTo(int x, int y);
+    bool SetClip(int left, int top, int right, int bottom);
+    bool Clear();
+    bool Fade(int level);
+    bool WhiteFade(int level);
+    bool Update();
+    bool UpdateTmp();
+
+    void SetWidth(int value);
+    void SetHeight(int value);
+    void SetFullScreen(bool value) { FullScreen = value; }
+    void SetColorDepth(TColorDepth value) { ColorDepth = value; }
+    void SetFontColor(std::uint32_t rgb) { fontColor = rgb; }
+    void SetPenColor(std::uint32_t rgb) { penColor = rgb; }
+
+    int Width = 640;
+    int Height = 480;
+    bool FullScreen = false;
+    TColorDepth ColorDepth = TColorDepth::cd16bpp;
+
+    // Read-back, for tests, screenshots and the presenter.
+    bool IsReady() const { return ready; }
+    int FormatCode() const { return formatCode; }
+    SDL_Surface* BackBuffer() const { return backBuffer; }
+    std::uint32_t PixelAt(int x, int y) const;  // the raw pixel value of the back buffer
+    std::uint32_t RgbAt(int x, int y) const;    // the same pixel as 0xRRGGBB
+    // The picture shown by the last successful Update, as 0xRRGGBB per pixel, row by row.
+    const std::vector<std::uint32_t>& PresentedPicture() const { return presented; }
+    int PresentCount() const { return presentCount; }
+    bool SavePresentedBmp(const std::string& path) const;  // 24-bit BMP of the presented picture
+
+private:
+    bool ready = false;
+    int formatCode = 0;
+    int surfaceWidth = 0;
+    int surfaceHeight = 0;
+    int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
+    int screenOffsetX = 0, screenOffsetY = 0;
+    bool fullScreenMode = false;
+    std::uint32_t redMask = 0, greenMask = 0, blueMask = 0, nonColorMask = 0, colorMask = 0;
+    int bytesPerPixel = 0;
+    int penX = 0, penY = 0;
+    std::uint32_t fontColor = 0x000000;
+    std::uint32_t penColor = 0x000000;
+    platform::Window* window = nullptr;
+    SDL_Surface* backBuffer = nullptr;
+    SDL_Surface* tmpSurface = nullptr;
+    std::vector<std::unique_ptr<TSpriteSurf>> sprites;
+    std::vector<std::uint32_t> presented;
+    int presentCount = 0;
+    struct TextRenderer;
+    std::unique_ptr<TextRenderer> text;
+};

@@ -1,0 +1,53 @@
+#pragma once
+// The one audio output of the program. Its render step mixes the sound device's voices and the
+// synthesizer; on a device the SDL callback calls it, offline (headless runs, tests) the caller does.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class AudioOutput {
+public:
+    // Something that adds its samples into the output: the sound device's voices, the synthesizer.
+    // `mix` holds frames × channels 32-bit accumulators; saturation happens once, after every source.
+    using Source = std::function<void(std::int32_t* mix, int frames)>;
+
+    virtual ~AudioOutput() = default;
+
+    // An SDL audio device at (rate, bits, stereo); nullptr and a reason when none can be had.
+    static std::unique_ptr<AudioOutput> OpenDevice(int rate, int bits, bool stereo, std::string* error);
+    // No device: samples are produced only by RenderOffline.
+    static std::unique_ptr<AudioOutput> OpenOffline(int rate, int bits, bool stereo);
+
+    virtual int Rate() const = 0;
+    virtual int Channels() const = 0;
+    virtual int Bits() const = 0;
+
+    // Sources run in the order added, under Lock().
+    virtual void AddSource(Source source) = 0;
+    virtual void ClearSources() = 0;
+
+    // The lock the render step holds; whoever changes what a source reads takes it too.
+    virtual std::recursive_mutex& Lock() = 0;
+
+    // Renders `frames` frames of 16-bit interleaved output, appending them to `sink` when given.
+    virtual void RenderOffline(int frames, std::vector<std::int16_t>* sink) = 0;
+
+    void SetVolume(int percent);  // 0 .. 100
+    int Volume() const { return volume; }
+    void SetMuted(bool value) { muted = value; }
+    bool Muted() const { return muted; }
+
+protected:
+    int volume = 100;
+    bool muted = false;
+};
+
+// A 16-bit PCM WAV file of interleaved samples.
+bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& samples, int rate, int channels);
+
+}  // namespace platform
