@@ -1,2 +1,165 @@
+// Program entry: options, start-up, and the message box for what goes wrong.
+#include <SDL.h>
+
+#include <cerrno>
 #include <cstdio>
-int main() { std::puts("Pelloro"); return 0; }
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "shell/Mainunit.h"
+
+namespace {
+
+const char kUsage[] =
+    "Usage: pelloro [OPTIONS]\n"
+    "A squirrel catches falling nuts in the order its speech balloon shows.\n"
+    "\n"
+    "Controls: arrow keys walk, Space starts, confirms and catches; B and Enter are mapped\n"
+    "but unused; a joystick or game controller works too (stick or D-pad, first button = Space).\n"
+    "F11 or Alt+Enter toggles full screen, M mutes and unmutes.\n"
+    "\n"
+    "Options:\n"
+    "  --scale N              window size: N times 320 x 240 (1-8, default 1)\n"
+    "  --fullscreen           start in full screen\n"
+    "  --volume N             output level, 0-100 (default 100)\n"
+    "  --seed S               fixed random seed (0-4294967295) instead of the clock\n"
+    "  --demo                 the squirrel plays by itself (attract mode)\n"
+    "  --headless             no window and no audio device: run frames back to back,\n"
+    "                         20 ms of game time each, with input from --keys\n"
+    "  --frames N             headless: the number of frames to run (default 500)\n"
+    "  --keys FILE            headless: key script, one event a line: FRAME KEY down|up\n"
+    "                         (KEY: Up Down Left Right Space B Return, or a DirectInput code;\n"
+    "                         '#' starts a comment); events apply before that frame's poll\n"
+    "  --screenshot FILE      headless: write the last presented picture as a 24-bit BMP\n"
+    "  --screenshot-every K DIR  headless: write every K-th frame's picture into DIR\n"
+    "  --audio-out FILE       headless: write everything rendered as a 16-bit stereo WAV\n"
+    "  --trace FILE           headless: one JSON object a line per frame with the game's state\n"
+    "  --help                 show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Environment: PELLORO_SOUNDFONT (a General MIDI SoundFont for the music),\n"
+    "SDL_VIDEODRIVER and SDL_AUDIODRIVER (SDL's drivers).\n"
+    "Exit status: 0 when the window was closed (or the headless run ended), 1 on an error,\n"
+    "2 on a bad command line.\n";
+
+bool ParseInt(const char* text, long long low, long long high, long long& value) {
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoll(text, &end, 10);
+    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
+}
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr, "pelloro: %s\nTry 'pelloro --help' for more information.\n", problem.c_str());
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TMainOptions options;
+    options.frames = 500;
+    std::string keysFile;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto needs = [&](int count) { return i + count < argc; };
+        long long value = 0;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::printf("pelloro %s\n", PELLORO_VERSION);
+            return 0;
+        } else if (arg == "--scale") {
+            if (!needs(1) || !ParseInt(argv[++i], 1, 8, value)) return Usage("--scale needs a number from 1 to 8");
+            options.scale = static_cast<int>(value);
+        } else if (arg == "--fullscreen") {
+            options.fullScreen = true;
+        } else if (arg == "--volume") {
+            if (!needs(1) || !ParseInt(argv[++i], 0, 100, value)) return Usage("--volume needs a number from 0 to 100");
+            options.volume = static_cast<int>(value);
+        } else if (arg == "--seed") {
+            if (!needs(1) || !ParseInt(argv[++i], 0, 4294967295LL, value)) return Usage("--seed needs a number from 0 to 4294967295");
+            options.seed = static_cast<std::uint32_t>(value);
+        } else if (arg == "--demo") {
+            options.demo = true;
+        } else if (arg == "--headless") {
+            options.headless = true;
+        } else if (arg == "--frames") {
+            if (!needs(1) || !ParseInt(argv[++i], 0, 1LL << 40, value)) return Usage("--frames needs a number");
+            options.frames = value;
+        } else if (arg == "--keys") {
+            if (!needs(1)) return Usage("--keys needs a file");
+            keysFile = argv[++i];
+        } else if (arg == "--screenshot") {
+            if (!needs(1)) return Usage("--screenshot needs a file");
+            options.screenshot = argv[++i];
+        } else if (arg == "--screenshot-every") {
+            if (!needs(2) || !ParseInt(argv[i + 1], 1, 1LL << 30, value)) return Usage("--screenshot-every needs K and DIR");
+            options.screenshotEvery = static_cast<int>(value);
+            options.screenshotDir = argv[i + 2];
+            i += 2;
+        } else if (arg == "--audio-out") {
+            if (!needs(1)) return Usage("--audio-out needs a file");
+            options.audioOut = argv[++i];
+        } else if (arg == "--trace") {
+            if (!needs(1)) return Usage("--trace needs a file");
+            options.trace = argv[++i];
+        } else {
+            return Usage("unknown option '" + arg + "'");
+        }
+    }
+    const bool headlessOnly = !options.keys.empty() || !keysFile.empty() || !options.screenshot.empty() ||
+                              options.screenshotEvery > 0 || !options.audioOut.empty() || !options.trace.empty();
+    if (headlessOnly && !options.headless) {
+        return Usage("--keys, --screenshot, --screenshot-every, --audio-out and --trace need --headless");
+    }
+    if (!keysFile.empty()) {
+        std::ifstream in(keysFile, std::ios::binary);
+        if (!in) return Usage("cannot read the key script " + keysFile);
+        std::stringstream text;
+        text << in.rdbuf();
+        std::string error;
+        if (!ParseKeyScript(text.str(), options.keys, error)) return Usage(keysFile + ": " + error);
+    }
+
+    if (options.headless) {
+        // Nothing of SDL's video or audio is needed: surfaces and offline mixing work without them.
+        if (SDL_Init(0) != 0) {
+            ShowError(std::string("cannot start SDL: ") + SDL_GetError(), false);
+            return 1;
+        }
+    } else {
+        const char* display = std::getenv("DISPLAY");
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const char* driver = std::getenv("SDL_VIDEODRIVER");
+        if ((!display || !*display) && (!wayland || !*wayland) && (!driver || !*driver)) {
+            std::fputs("pelloro: no display is available (DISPLAY and WAYLAND_DISPLAY are unset); "
+                       "run 'pelloro --headless --frames N --screenshot out.bmp' to play without a window\n",
+                       stderr);
+            return 1;
+        }
+        SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
+        if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0 &&
+            SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            std::fprintf(stderr,
+                         "pelloro: no display is available (%s); run 'pelloro --headless' to play without a window\n",
+                         SDL_GetError());
+            return 1;
+        }
+    }
+
+    int status = 0;
+    try {
+        TMainForm form(options);
+        status = form.Run();
+    } catch (const std::exception& e) {
+        ShowError(e.what(), !options.headless);
+        status = 1;
+    }
+    SDL_Quit();
+    return status;
+}

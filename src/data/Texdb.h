@@ -1,6 +1,7 @@
 #pragma once
 // Reader of the brace-delimited record text all of the game's data is written in. Keys and values are
 // Shift-JIS byte strings, compared byte for byte and never converted.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
@@ -55,15 +56,28 @@ public:
     std::int32_t Count() const { return static_cast<std::int32_t>(blocks.size()); }
     std::int32_t CurrentIndex() const { return currentIndex; }
     std::int32_t KeyCursor() const { return keyCursor; }
-    const TexBlock* Current() const { return current; }
+    // The current block is kept as an index, so a copied or moved reader stays valid.
+    const TexBlock* Current() const {
+        return currentIndex >= 0 && static_cast<std::size_t>(currentIndex) < blocks.size() ? &blocks[currentIndex]
+                                                                                            : nullptr;
+    }
+
+    // Limits of a cell and of the model. Longer input is cut, never rejected: a key or a text token keeps its
+    // first kMaxTextBytes bytes (a key looked up is cut the same way, so it finds the entry it names), value
+    // tokens after the kMaxValueTokens-th on a line are ignored unread, a search key keeps its first
+    // kMaxSearchKeyBytes bytes.
+    static constexpr std::size_t kMaxTextBytes = 15;
+    static constexpr int kMaxValueTokens = 8;
+    static constexpr std::size_t kMaxSearchKeyBytes = 23;
 
 private:
     TTexDb() = default;
     void Parse(std::span<const std::uint8_t> text);
     bool SearchFrom(std::int32_t index);
+    // Index of the first entry of the current block with that key, or -1.
+    std::int32_t FindEntry(std::string_view key) const;
 
     std::vector<TexBlock> blocks;
-    const TexBlock* current = nullptr;
     std::int32_t currentIndex = -1;
     std::int32_t keyCursor = 0;
     std::string searchKey;

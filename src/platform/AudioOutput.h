@@ -1,6 +1,7 @@
 #pragma once
 // The one audio output of the program. Its render step mixes the sound device's voices and the
 // synthesizer; on a device the SDL callback calls it, offline (headless runs, tests) the caller does.
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,10 +16,12 @@ public:
     // Something that adds its samples into the output: the sound device's voices, the synthesizer.
     // `mix` holds frames × channels 32-bit accumulators; saturation happens once, after every source.
     using Source = std::function<void(std::int32_t* mix, int frames)>;
+    using SourceId = std::uint64_t;
 
     virtual ~AudioOutput() = default;
 
     // An SDL audio device at (rate, bits, stereo); nullptr and a reason when none can be had.
+    // The device may give another rate than asked for: Rate() is the one it gave.
     static std::unique_ptr<AudioOutput> OpenDevice(int rate, int bits, bool stereo, std::string* error);
     // No device: samples are produced only by RenderOffline.
     static std::unique_ptr<AudioOutput> OpenOffline(int rate, int bits, bool stereo);
@@ -26,10 +29,16 @@ public:
     virtual int Rate() const = 0;
     virtual int Channels() const = 0;
     virtual int Bits() const = 0;
+    // True when a device pulls the samples in real time; false when only RenderOffline renders.
+    virtual bool IsRealtime() const = 0;
 
     // Sources run in the order added, under Lock().
     virtual void AddSource(Source source) = 0;
     virtual void ClearSources() = 0;
+    // As AddSource, with a handle for taking just this source out again. Detach waits for a render
+    // step in progress, so once it returns the source is never called again.
+    virtual SourceId Attach(Source source) = 0;
+    virtual void Detach(SourceId id) = 0;
 
     // The lock the render step holds; whoever changes what a source reads takes it too.
     virtual std::recursive_mutex& Lock() = 0;
@@ -43,8 +52,9 @@ public:
     bool Muted() const { return muted; }
 
 protected:
-    int volume = 100;
-    bool muted = false;
+    // Read by the render step on the audio thread while the window thread sets them.
+    std::atomic<int> volume{100};
+    std::atomic<bool> muted{false};
 };
 
 // A 16-bit PCM WAV file of interleaved samples.

@@ -1,0 +1,149 @@
+#include "data/Toybox.h"
+
+#include <utility>
+
+#include "data/Texdb.h"
+#include "devices/Vekdraw.h"
+#include "devices/Vekmidi.h"
+#include "devices/Veksound.h"
+#include "kernel/Kernel.h"
+#include "toys/Toyanime.h"
+#include "toys/Toycaption.h"
+#include "toys/Toyfont.h"
+#include "toys/Toyframe.h"
+#include "toys/Toyimage.h"
+#include "toys/Toynumber.h"
+#include "toys/Toypicture.h"
+#include "toys/Toyplayer.h"
+#include "toys/Toysound.h"
+
+namespace {
+
+// The one resourceDir that means "the program's own resources": the bare file name is the resource name.
+constexpr const char* kProgramResources = "Resource";
+
+}  // namespace
+
+TToyBox::TToyBox(TKernel* kernel, const std::string& sourceName) : kernel(kernel) {
+    TTexDb db(sourceName);
+    Load(db);
+}
+
+TToyBox::TToyBox(TKernel* kernel, TTexDb& db) : kernel(kernel) { Load(db); }
+
+std::unique_ptr<TToyBox> TToyBox::FromText(TKernel* kernel, std::string_view text) {
+    TTexDb db = TTexDb::FromText(text);
+    return std::make_unique<TToyBox>(kernel, db);
+}
+
+TToyBox::~TToyBox() { ClearToys(); }
+
+void TToyBox::Load(TTexDb& db) {
+    if (!db.SelectBlock(0)) return;
+    do {
+        // Reading class also puts the key cursor on it: a command walks the lines after it.
+        const std::string className = db.ReadValue("class").Text();
+        std::unique_ptr<TToyObject> toy;
+        if (className == "Image") {
+            toy = std::make_unique<TToyImage>(this, db);
+        } else if (className == "Sound") {
+            toy = std::make_unique<TToySound>(this, db);
+        } else if (className == "Font") {
+            toy = std::make_unique<TToyFont>(this, db);
+        } else if (className == "Picture") {
+            toy = std::make_unique<TToyPicture>(this, db);
+        } else if (className == "Number") {
+            toy = std::make_unique<TToyNumber>(this, db);
+        } else if (className == "Caption") {
+            toy = std::make_unique<TToyCaption>(this, db);
+        } else if (className == "Frame") {
+            toy = std::make_unique<TToyFrame>(this, db);
+        } else if (className == "Anime") {
+            toy = std::make_unique<TToyAnime>(this, db);
+        } else if (className == "Player") {
+            toy = std::make_unique<TToyPlayer>(this, db);
+        } else if (className == "Command") {
+            RunCommand(db);
+        }
+        // Any other class, or none, is skipped without a word.
+        const std::int32_t show = db.ReadValue("show").Int(0);
+        if (toy) {
+            if (show != 0) toy->Show();
+            AddToy(std::move(toy));
+        }
+    } while (db.NextBlock());
+}
+
+void TToyBox::RunCommand(TTexDb& db) {
+    // Only the lines after class are commands; the last chdir wins and holds for the records after it.
+    while (db.NextKey()) {
+        if (db.CursorKey() == "chdir") resourceDir = db.CursorValue().Text();
+    }
+}
+
+void TToyBox::AddToy(std::unique_ptr<TToyObject> toy) {
+    if (toy) toys.push_back(std::move(toy));
+}
+
+TToyObject* TToyBox::GetToy(std::int32_t index) const {
+    if (index < 0 || index >= Count()) return nullptr;
+    return toys[static_cast<std::size_t>(index)].get();
+}
+
+TToyObject* TToyBox::FindToy(const std::string& className, const std::string& name) const {
+    for (const auto& toy : toys) {
+        if (toy->className == className && toy->name == name) return toy.get();
+    }
+    return nullptr;
+}
+
+TToyObject* TToyBox::ShowToy(const std::string& className, const std::string& name) {
+    TToyObject* toy = FindToy(className, name);
+    if (toy != nullptr) toy->Show();
+    return toy;
+}
+
+TToyObject* TToyBox::HideToy(const std::string& className, const std::string& name) {
+    TToyObject* toy = FindToy(className, name);
+    if (toy != nullptr) toy->Hide();
+    return toy;
+}
+
+void TToyBox::DrawAll() {
+    for (const auto& toy : toys) toy->Draw(0, 0);
+}
+
+void TToyBox::UpdateAll(std::int32_t ms) {
+    for (const auto& toy : toys) toy->Update(ms);
+}
+
+std::string TToyBox::MakePath(const std::string& fileName, const std::string& extension) const {
+    if (resourceDir == kProgramResources) return fileName;
+    // A directory prefix carries its own separator; nothing is put between the parts.
+    return resourceDir + fileName + extension;
+}
+
+bool TToyBox::LoadSprite(const std::string& name, const std::string& fileName, std::int32_t cellWidth,
+                         std::int32_t cellHeight) {
+    TVekDraw* draw = kernel != nullptr ? kernel->Draw() : nullptr;
+    if (draw == nullptr) return false;
+    return draw->CreateSprite(name, MakePath(fileName, ".bmp"), cellWidth, cellHeight);
+}
+
+bool TToyBox::LoadSound(const std::string& name, const std::string& fileName) {
+    TVekSound* sound = kernel != nullptr ? kernel->Sound() : nullptr;
+    if (sound == nullptr) return false;
+    return sound->CreateBuffer(name, MakePath(fileName, ".wav"));
+}
+
+bool TToyBox::PlayMusic(const std::string& fileName, bool loop) {
+    TVekMidi* midi = kernel != nullptr ? kernel->Midi() : nullptr;
+    if (midi == nullptr) return false;
+    return midi->Play(MakePath(fileName, ".mid"), loop);
+}
+
+void TToyBox::ClearToys() {
+    // One by one in list order, so an image's sprite goes before the toys after it are destroyed.
+    for (auto& toy : toys) toy.reset();
+    toys.clear();
+}

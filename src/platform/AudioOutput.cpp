@@ -1,0 +1,210 @@
+#include "platform/AudioOutput.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace platform {
+
+namespace {
+
+constexpr int kDeviceFrames = 512;   // frames per device callback: 23 ms at 22050 Hz
+constexpr int kChunkFrames = 1024;   // frames per render step when rendering offline
+constexpr int kDefaultRate = 22050;  // Hz, when asked for a rate that is no rate
+
+struct SourceEntry {
+    AudioOutput::SourceId id;
+    AudioOutput::Source source;
+};
+
+// The render step shared by the device and the offline output.
+class Mixer : public AudioOutput {
+public:
+    Mixer(int rate, int bits, bool stereo)
+        : rate(rate > 0 ? rate : kDefaultRate), bits(bits >= 16 ? 16 : 8), channels(stereo ? 2 : 1) {
+        accumulator.resize(static_cast<std::size_t>(kChunkFrames * channels));
+    }
+
+    int Rate() const override { return rate; }
+    int Channels() const override { return channels; }
+    int Bits() const override { return bits; }
+    bool IsRealtime() const override { return false; }
+
+    void AddSource(Source source) override { Attach(std::move(source)); }
+
+    void ClearSources() override {
+        std::lock_guard<std::recursive_mutex> hold(mutex);
+        sources.clear();
+    }
+
+    SourceId Attach(Source source) override {
+        std::lock_guard<std::recursive_mutex> hold(mutex);
+        const SourceId id = ++lastId;
+        sources.push_back(SourceEntry{id, std::move(source)});
+        return id;
+    }
+
+    void Detach(SourceId id) override {
+        std::lock_guard<std::recursive_mutex> hold(mutex);
+        std::erase_if(sources, [id](const SourceEntry& e) { return e.id == id; });
+    }
+
+    std::recursive_mutex& Lock() override { return mutex; }
+
+    void RenderOffline(int frames, std::vector<std::int16_t>* sink) override {
+        std::vector<std::int16_t> chunk;
+        while (frames > 0) {
+            const int n = std::min(frames, kChunkFrames);
+            chunk.resize(static_cast<std::size_t>(n * channels));
+            RenderStep(chunk.data(), n);
+            if (sink) sink->insert(sink->end(), chunk.begin(), chunk.end());
+            frames -= n;
+        }
+    }
+
+protected:
+    // One render step of at most kChunkFrames frames: every source adds into the accumulator, then the
+    // whole output is scaled once and saturated, so loud sums clip instead of wrapping round.
+    void RenderStep(std::int16_t* out, int frames) {
+        const std::size_t count = static_cast<std::size_t>(frames * channels);
+        std::fill_n(accumulator.begin(), count, 0);
+        {
+            std::lock_guard<std::recursive_mutex> hold(mutex);
+            for (SourceEntry& entry : sources) entry.source(accumulator.data(), frames);
+        }
+        const int gain = muted.load() ? 0 : volume.load();
+        for (std::size_t i = 0; i < count; ++i) {
+            std::int64_t v = accumulator[i];
+            if (gain != 100) v = v * gain / 100;
+            out[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int16_t>::min(),
+                                                                         std::numeric_limits<std::int16_t>::max()));
+        }
+    }
+
+    int rate;
+    int bits;
+    int channels;
+
+private:
+    std::recursive_mutex mutex;
+    std::vector<SourceEntry> sources;
+    SourceId lastId = 0;
+    std::vector<std::int32_t> accumulator;
+};
+
+class DeviceOutput final : public Mixer {
+public:
+    DeviceOutput(int rate, int bits, bool stereo) : Mixer(rate, bits, stereo) {
+        scratch.resize(static_cast<std::size_t>(kChunkFrames * channels));
+    }
+
+    ~DeviceOutput() override {
+        // Closing waits for a callback in progress, so no source runs after this.
+        if (device != 0) SDL_CloseAudioDevice(device);
+        if (subsystemUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
+
+    bool Open(std::string* error) {
+        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+            if (error) *error = std::string("no audio: ") + SDL_GetError();
+            return false;
+        }
+        subsystemUp = true;
+        SDL_AudioSpec want{};
+        want.freq = rate;
+        want.format = bits == 16 ? AUDIO_S16SYS : AUDIO_U8;
+        want.channels = static_cast<Uint8>(channels);
+        want.samples = kDeviceFrames;
+        want.callback = &DeviceOutput::Callback;
+        want.userdata = this;
+        SDL_AudioSpec have{};
+        device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+        if (device == 0) {
+            if (error) *error = std::string("no audio device: ") + SDL_GetError();
+            return false;
+        }
+        rate = have.freq;
+        SDL_PauseAudioDevice(device, 0);
+        return true;
+    }
+
+    bool IsRealtime() const override { return true; }
+
+private:
+    static void Callback(void* user, Uint8* stream, int length) {
+        static_cast<DeviceOutput*>(user)->Fill(stream, length);
+    }
+
+    void Fill(Uint8* stream, int length) {
+        const int frameBytes = channels * (bits / 8);
+        int frames = length / frameBytes;
+        while (frames > 0) {
+            const int n = std::min(frames, kChunkFrames);
+            const std::size_t count = static_cast<std::size_t>(n * channels);
+            RenderStep(scratch.data(), n);
+            if (bits == 16) {
+                SDL_memcpy(stream, scratch.data(), count * sizeof(std::int16_t));
+                stream += count * sizeof(std::int16_t);
+            } else {
+                for (std::size_t i = 0; i < count; ++i) *stream++ = static_cast<Uint8>((scratch[i] >> 8) + 128);
+            }
+            frames -= n;
+        }
+    }
+
+    SDL_AudioDeviceID device = 0;
+    bool subsystemUp = false;
+    std::vector<std::int16_t> scratch;
+};
+
+void Put16(std::FILE* f, std::uint32_t v) {
+    const unsigned char b[2] = {static_cast<unsigned char>(v & 0xFF), static_cast<unsigned char>((v >> 8) & 0xFF)};
+    std::fwrite(b, 1, 2, f);
+}
+void Put32(std::FILE* f, std::uint32_t v) {
+    Put16(f, v & 0xFFFF);
+    Put16(f, v >> 16);
+}
+
+}  // namespace
+
+void AudioOutput::SetVolume(int percent) { volume = std::clamp(percent, 0, 100); }
+
+std::unique_ptr<AudioOutput> AudioOutput::OpenDevice(int rate, int bits, bool stereo, std::string* error) {
+    auto output = std::make_unique<DeviceOutput>(rate, bits, stereo);
+    if (!output->Open(error)) return nullptr;
+    return output;
+}
+
+std::unique_ptr<AudioOutput> AudioOutput::OpenOffline(int rate, int bits, bool stereo) {
+    return std::make_unique<Mixer>(rate, bits, stereo);
+}
+
+bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& samples, int rate, int channels) {
+    if (rate <= 0 || channels <= 0) return false;
+    const std::uint64_t dataBytes = samples.size() * sizeof(std::int16_t);
+    if (dataBytes > 0xFFFFFFFFull - 36) return false;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    const std::uint32_t blockAlign = static_cast<std::uint32_t>(channels) * 2;
+    std::fwrite("RIFF", 1, 4, f);
+    Put32(f, static_cast<std::uint32_t>(36 + dataBytes));
+    std::fwrite("WAVEfmt ", 1, 8, f);
+    Put32(f, 16);
+    Put16(f, 1);
+    Put16(f, static_cast<std::uint32_t>(channels));
+    Put32(f, static_cast<std::uint32_t>(rate));
+    Put32(f, static_cast<std::uint32_t>(rate) * blockAlign);
+    Put16(f, blockAlign);
+    Put16(f, 16);
+    std::fwrite("data", 1, 4, f);
+    Put32(f, static_cast<std::uint32_t>(dataBytes));
+    // Little-endian on disk, whatever the host.
+    for (std::int16_t s : samples) Put16(f, static_cast<std::uint16_t>(s));
+    const bool ok = std::ferror(f) == 0;
+    return std::fclose(f) == 0 && ok;
+}
+
+}  // namespace platform

@@ -1,0 +1,114 @@
+#pragma once
+// The main window: owns the frame clock and the four devices, brings them up in their fixed order,
+// and runs one frame per tick on the window's thread (or back to back, headless).
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "devices/Vekdraw.h"
+#include "devices/Vekinput.h"
+#include "devices/Vekmidi.h"
+#include "devices/Veksound.h"
+#include "kernel/Gamemgr.h"
+#include "kernel/Kernel.h"
+#include "platform/InputSource.h"
+#include "shell/Htimer.h"
+
+namespace platform {
+class Window;
+class AudioOutput;
+class SdlInputSource;
+class TimerService;
+}  // namespace platform
+
+struct TKeyEvent {
+    std::int64_t frame = 0;
+    int code = 0;  // DirectInput key code
+    bool down = false;
+};
+
+struct TMainOptions {
+    int scale = 1;
+    bool fullScreen = false;
+    int volume = 100;
+    std::optional<std::uint32_t> seed;
+    bool demo = false;
+    bool headless = false;
+    std::int64_t frames = 0;
+    std::vector<TKeyEvent> keys;
+    std::string screenshot;
+    int screenshotEvery = 0;
+    std::string screenshotDir;
+    std::string audioOut;
+    std::string trace;
+    platform::TimerService* timerService = nullptr;  // tests: a timer that can refuse
+};
+
+// Reads a key script ("FRAME KEY down|up" a line, '#' comments); false with a message on a bad line.
+bool ParseKeyScript(const std::string& text, std::vector<TKeyEvent>& events, std::string& error);
+
+class TMainForm {
+public:
+    // Start-up in the fixed order; throws EHITimerError when the frame clock is refused.
+    explicit TMainForm(const TMainOptions& options);
+    ~TMainForm();
+    TMainForm(const TMainForm&) = delete;
+    TMainForm& operator=(const TMainForm&) = delete;
+
+    // The message loop (window) or the frames back to back (headless); the program's exit status.
+    int Run();
+    // Headless: runs one frame with the key script's events for it applied first.
+    bool RunHeadlessFrame();
+
+    void HITimerTimer(THITimer* sender);
+    void FormPaint();
+    void FormDestroy();
+
+    TKernel* Kernel() const { return kernel.get(); }
+    TGameMgrMode* Root() const { return root.get(); }
+    TVekDraw& Draw() { return VekDraw; }
+    TVekSound& Sound() { return VekSound; }
+    TVekMidi& Midi() { return VekMidi; }
+    TVekInput& Input() { return VekInput; }
+    platform::ScriptedInputSource& Script() { return scripted; }
+    platform::AudioOutput* Audio() const { return audio.get(); }
+    std::int64_t FrameNumber() const { return frameNumber; }
+    const std::string& FrameError() const { return frameError; }
+    const std::vector<std::string>& StartupLog() const { return startupLog; }
+    // Called before every frame's poll: the demo pilot steers the scripted input here.
+    std::function<void(TMainForm&)> BeforeFrame;
+    // Called after every frame: the trace writer.
+    std::function<void(TMainForm&)> AfterFrame;
+
+private:
+    void HandleFrameError(const std::string& message);
+
+    TMainOptions options;
+    std::unique_ptr<platform::Window> window;
+    std::unique_ptr<platform::AudioOutput> audio;
+    std::unique_ptr<platform::SdlInputSource> sdlInput;
+    platform::ScriptedInputSource scripted;
+
+    THITimer HITimer;
+    TVekDraw VekDraw;
+    TVekInput VekInput;
+    TVekSound VekSound;
+    TVekMidi VekMidi;
+    std::unique_ptr<TKernel> kernel;
+    std::unique_ptr<TGameMgrMode> root;
+
+    std::uint32_t tickEventType = 0;
+    bool destroyed = false;
+    std::int64_t frameNumber = 0;
+    std::size_t nextKeyEvent = 0;
+    std::string frameError;
+    std::vector<std::string> startupLog;
+    std::vector<std::int16_t> rendered;
+};
+
+// The message box where a display exists, and standard error always.
+void ShowError(const std::string& message, bool displayAvailable);

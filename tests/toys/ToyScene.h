@@ -1,0 +1,114 @@
+#pragma once
+// A headless 320 x 240 draw device and a kernel over it, with bitmap sheets whose cells can be told
+// apart by colour, for the toy and toy box tests.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <tuple>
+#include <vector>
+
+#include "data/Toybox.h"
+#include "devices/Vekdraw.h"
+#include "kernel/Kernel.h"
+#include "support/TestMedia.h"
+
+namespace toytest {
+
+// Never black (black is transparent), different for every cell up to 255.
+inline std::uint32_t CellColour(int cell) {
+    const auto n = static_cast<std::uint32_t>(cell + 1);
+    return ((n * 37u) & 0xFFu) << 16 | ((n * 91u) & 0xFFu) << 8 | 0x40u;
+}
+
+inline std::vector<std::uint32_t> SheetPalette(int cells) {
+    std::vector<std::uint32_t> palette{0x000000};
+    for (int c = 0; c < cells; ++c) palette.push_back(CellColour(c));
+    return palette;
+}
+
+// Every cell transparent except its top left pixel, in CellColour(cell): a drawn cell shows as one
+// marker at exactly its top left corner.
+inline std::vector<std::uint8_t> MarkerSheet(int columns, int rows, int cellWidth, int cellHeight) {
+    const int width = columns * cellWidth;
+    const int height = rows * cellHeight;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * height), 0);
+    for (int c = 0; c < columns * rows; ++c) {
+        const int left = (c % columns) * cellWidth;
+        const int top = (c / columns) * cellHeight;
+        pixels[static_cast<std::size_t>(top * width + left)] = static_cast<std::uint8_t>(c + 1);
+    }
+    return testmedia::MakeBmp8(width, height, SheetPalette(columns * rows), pixels);
+}
+
+// Every cell filled with its colour.
+inline std::vector<std::uint8_t> SolidSheet(int columns, int rows, int cellWidth, int cellHeight) {
+    const int width = columns * cellWidth;
+    const int height = rows * cellHeight;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width * height), 0);
+    for (int py = 0; py < height; ++py) {
+        for (int px = 0; px < width; ++px) {
+            const int c = (py / cellHeight) * columns + px / cellWidth;
+            pixels[static_cast<std::size_t>(py * width + px)] = static_cast<std::uint8_t>(c + 1);
+        }
+    }
+    return testmedia::MakeBmp8(width, height, SheetPalette(columns * rows), pixels);
+}
+
+struct Marker {
+    int x;
+    int y;
+    std::uint32_t rgb;
+    bool operator==(const Marker&) const = default;
+    bool operator<(const Marker& other) const {
+        return std::tie(x, y, rgb) < std::tie(other.x, other.y, other.rgb);
+    }
+};
+
+inline void PrintTo(const Marker& m, std::ostream* os) {
+    *os << "(" << m.x << "," << m.y << " #" << std::hex << m.rgb << std::dec << ")";
+}
+
+// Every pixel of the back buffer that is not black, sorted.
+inline std::vector<Marker> Markers(const TVekDraw& draw) {
+    std::vector<Marker> found;
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 320; ++x) {
+            const std::uint32_t rgb = draw.RgbAt(x, y);
+            if (rgb != 0) found.push_back({x, y, rgb});
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+inline std::vector<Marker> Sorted(std::vector<Marker> markers) {
+    std::sort(markers.begin(), markers.end());
+    return markers;
+}
+
+// The markers of these cells of a marker sheet drawn with their top left at these points.
+inline std::vector<Marker> CellsAt(std::initializer_list<std::tuple<int, int, int>> cells) {
+    std::vector<Marker> markers;
+    for (const auto& [x, y, cell] : cells) markers.push_back({x, y, CellColour(cell)});
+    return Sorted(markers);
+}
+
+inline testmedia::Resource Bitmap(const std::string& name, std::vector<std::uint8_t> bytes) {
+    return {"BITMAP", name, std::move(bytes)};
+}
+
+class ToyScene : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(4, 320, 240)); }
+
+    std::unique_ptr<TToyBox> Load(std::string_view text) { return TToyBox::FromText(&kernel, text); }
+
+    TVekDraw draw;
+    TKernel kernel{&draw, nullptr, nullptr, nullptr};
+};
+
+}  // namespace toytest
