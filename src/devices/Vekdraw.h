@@ -10,6 +10,7 @@ struct SDL_Surface;
 
 namespace platform {
 class Window;
+class TextRenderer;
 }
 
 enum class TColorDepth { cd16bpp, cd24bpp };
@@ -22,6 +23,7 @@ struct TSpriteSurf {
     int columns = 0;
     int cellCount = 0;
     SDL_Surface* surface = nullptr;  // owned by the device
+    bool opaque = false;             // no pixel is 0, so cells are copied without testing each pixel
 };
 
 class TVekDraw {
@@ -40,6 +42,8 @@ public:
     bool ReleaseAll();
 
     bool CreateSprite(const std::string& name, const std::string& source, int cellWidth, int cellHeight);
+    // Loads the record's source into a new surface (releasing the record's old one) and cuts its cells.
+    bool CreateSprite(TSpriteSurf* sprite, int cellWidth, int cellHeight);
     TSpriteSurf* GetSpriteSurf(const std::string& name);
     bool DeleteSprite(const std::string& name);
 
@@ -52,6 +56,10 @@ public:
     bool Clear();
     bool Fade(int level);
     bool WhiteFade(int level);
+    // The passes behind Fade and WhiteFade over pixels in the device's format; `pitch` is the row stride
+    // in bytes. Only the low 8 bits of the level count.
+    bool Fade_Pixel(std::uint8_t* pixels, int pitch, int width, int height, int level) const;
+    bool White_Pixel(std::uint8_t* pixels, int pitch, int width, int height, int level) const;
     bool Update();
     bool UpdateTmp();
 
@@ -70,15 +78,29 @@ public:
     // Read-back, for tests, screenshots and the presenter.
     bool IsReady() const { return ready; }
     int FormatCode() const { return formatCode; }
+    int SurfaceWidth() const { return surfaceWidth; }
+    int SurfaceHeight() const { return surfaceHeight; }
+    int ScreenOffsetX() const { return screenOffsetX; }
+    int ScreenOffsetY() const { return screenOffsetY; }
+    void GetClip(int& left, int& top, int& right, int& bottom) const {
+        left = clipLeft, top = clipTop, right = clipRight, bottom = clipBottom;
+    }
+    int PenX() const { return penX; }
+    int PenY() const { return penY; }
+    SDL_Surface* TmpSurface() const { return tmpSurface; }
     SDL_Surface* BackBuffer() const { return backBuffer; }
     std::uint32_t PixelAt(int x, int y) const;  // the raw pixel value of the back buffer
     std::uint32_t RgbAt(int x, int y) const;    // the same pixel as 0xRRGGBB
     // The picture shown by the last successful Update, as 0xRRGGBB per pixel, row by row.
-    const std::vector<std::uint32_t>& PresentedPicture() const { return presented; }
+    const std::vector<std::uint32_t>& PresentedPicture() const;
     int PresentCount() const { return presentCount; }
     bool SavePresentedBmp(const std::string& path) const;  // 24-bit BMP of the presented picture
 
 private:
+    bool Build(platform::Window* target, int width, int height, bool fullScreen, std::uint32_t sdlFormat);
+    bool LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight);
+    void DecodePresented() const;
+
     bool ready = false;
     int formatCode = 0;
     int surfaceWidth = 0;
@@ -92,11 +114,17 @@ private:
     std::uint32_t fontColor = 0x000000;
     std::uint32_t penColor = 0x000000;
     platform::Window* window = nullptr;
+    bool windowMadeFullScreen = false;  // this device switched the window to full screen
     SDL_Surface* backBuffer = nullptr;
     SDL_Surface* tmpSurface = nullptr;
+    SDL_Surface* frame = nullptr;  // full screen: the 640×480 picture the back buffer is centred in
     std::vector<std::unique_ptr<TSpriteSurf>> sprites;
-    std::vector<std::uint32_t> presented;
+    // Update keeps the raw pixels; they become 0xRRGGBB only when someone asks for them.
+    std::vector<std::uint8_t> presentedRaw;
+    mutable std::vector<std::uint32_t> presented;
+    mutable bool presentedStale = false;
+    int presentedWidth = 0;
+    int presentedHeight = 0;
     int presentCount = 0;
-    struct TextRenderer;
-    std::unique_ptr<TextRenderer> text;
+    std::unique_ptr<platform::TextRenderer> text;
 };

@@ -1,10 +1,18 @@
 #pragma once
 // Background music: a standard MIDI file read into memory and played by our own sequencer onto a
-// MIDI output, one pass every 10 ms.
+// MIDI output, one pass every 10 ms. In timer mode the passes run on the audio clock: the audio
+// output's render step runs one pass per 10 ms of samples and then renders those samples of the
+// synthesizer, so every event lands on its pass to the sample. Thread mode has a thread of its own.
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace platform {
 class AudioOutput;
@@ -13,6 +21,10 @@ class MidiOutput;
 
 class TVekMidi {
 public:
+    static constexpr int kMaxTracks = 64;
+    static constexpr int kTimerPeriod = 10;  // ms: one pass, and the sleep between passes in thread mode
+    static constexpr const char* kMapperMessage = "MIDIマッパーを開けませんでした。";
+
     TVekMidi();
     ~TVekMidi();
     TVekMidi(const TVekMidi&) = delete;
@@ -21,6 +33,10 @@ public:
     // The form the main window uses: the synthesizer rendering into `output`, passes on its clock.
     // Fails (and says "MIDIマッパーを開けませんでした。") without an output or a SoundFont.
     bool Init(platform::AudioOutput* output);
+    // Any output. Timer mode with a clock runs passes in the clock's render step; timer mode without
+    // one runs a pass only when MyTimeProc is called. Thread mode runs them on its own thread; a clock
+    // there only renders the output's sound. The clock must outlive the component or CleanUp come first.
+    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock);
     bool CleanUp();
 
     bool Load(const std::string& name);
@@ -31,4 +47,99 @@ public:
     bool Reset(bool loop);
     bool IsPlay() const;
     bool IsPlay(const std::string& name) const;
+
+    bool MidiReset(int kind);
+    bool SetReverb(std::uint8_t value);
+    bool SetChorus(std::uint8_t value);
+    bool SetDelay(std::uint8_t value);
+    bool ShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+    bool LongMsg(const std::uint8_t* data, std::size_t size);
+
+    // One pass of the sequencer, as the timer runs it: under the lock, and only while playing.
+    void MyTimeProc();
+    // The pass itself; the caller holds the lock.
+    void SmfPlay();
+
+    // Where the sequencer stands.
+    bool IsOpened() const { return opened; }
+    bool IsLoaded() const { return loaded; }
+    int Format() const { return format; }
+    int TrackCount() const { return trackCount; }
+    int Division() const { return division; }
+    int Tempo() const { return tempo; }
+    int TickRemainder() const { return tickRemainder; }
+    bool Looping() const { return loop; }
+    std::string CurrentSong() const;
+    std::uint64_t PassCount() const { return passCount; }
+    // The audio clock's frame at which the latest pass ran (frames rendered since Init).
+    std::int64_t PassFrame() const { return passFrame; }
+
+    // Replaces the message box and standard error for the one message this component shows
+    // (tests); nullptr restores them.
+    static void SetMessageHandler(std::function<void(const std::string&)> handler);
+
+private:
+    struct Track {
+        bool inUse = false;
+        bool ended = false;
+        std::uint32_t position = 0;
+        std::uint32_t loopPosition = 0;
+        std::uint8_t runningStatus = 0;
+        std::uint32_t tickAccumulator = 0;
+        std::uint32_t loopTicks = 0;
+        std::uint32_t length = 0;
+        std::vector<std::uint8_t> data;
+    };
+
+    bool LoadBytes(const std::uint8_t* data, std::size_t size);
+    bool Parse(const std::uint8_t* data, std::size_t size);
+    void ClearTracks();
+    void PlayThread();
+    void RenderClock(std::int32_t* mix, int frames);
+
+    bool GetValue(int track, std::uint32_t& value);
+    bool CheckValue(int track, std::uint32_t& value) const;
+    void MetaEvent(int track);
+    void SystemExclusive(int track);
+    void ShortEvent(int track);
+    void RunningStatus(int track);
+    void ChannelMessage(int track, std::uint8_t status);
+    void EndTrack(int track);
+    void EventEot();
+    void Jumped();
+    void Send(std::uint8_t status, std::uint8_t data1, std::uint8_t data2);
+
+    mutable std::recursive_mutex lock;
+    std::unique_ptr<platform::MidiOutput> output;
+    std::thread thread;
+    std::atomic<bool> threadRun{false};
+    bool threadMode = false;
+    bool opened = false;
+    bool loaded = false;
+    std::atomic<bool> playing{false};
+    bool loop = false;
+    int trackCount = 0;
+    int format = 0;
+    int division = 0;
+    int tempo = 120;
+    int tickRemainder = 0;
+    int passInterval = kTimerPeriod;
+    std::array<Track, kMaxTracks> tracks;
+    std::string currentSong = "NULL";
+
+    // The pass in progress: what ends it early.
+    bool inPass = false;
+    bool passEnded = false;
+    int jumpsThisPass = 0;
+    std::uint64_t passCount = 0;
+
+    // The audio clock of timer mode, in hundredths of a frame so that 10 ms at 22050 Hz (220.5
+    // frames) is carried exactly.
+    platform::AudioOutput* clock = nullptr;
+    std::uint64_t clockSource = 0;
+    int clockRate = 0;
+    int clockChannels = 2;
+    std::int64_t clockFrame = 0;
+    std::int64_t nextPassAt = 0;  // hundredths of a frame
+    std::int64_t passFrame = 0;
 };

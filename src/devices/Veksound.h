@@ -1,21 +1,39 @@
 #pragma once
 // Sound effects: up to 16 waves, each under a name, each played on up to four overlapping voices.
+// The voices are mixed by the audio output's render step; they change only under its lock.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-namespace platform {
-class AudioOutput;
-}
+#include "platform/AudioOutput.h"
 
 class TVekSound {
 public:
+    static constexpr int kSlots = 16;   // sounds the device holds at once
+    static constexpr int kVoices = 4;   // overlapping copies of one sound
+
+    // What a RIFF/WAVE file says about its samples, as far as playing them needs.
+    struct WaveInfo {
+        std::uint16_t formatTag = 0;
+        std::uint16_t channels = 0;
+        std::uint32_t rate = 0;
+        std::uint16_t blockAlign = 0;
+        std::uint16_t bitsPerSample = 0;
+        std::size_t dataOffset = 0;  // where the samples start in the file's bytes
+        std::size_t dataSize = 0;    // sample bytes, whole frames only, never past the bytes given
+        bool clamped = false;        // the data chunk claimed more bytes than the file holds
+        std::size_t Frames() const { return blockAlign ? dataSize / blockAlign : 0; }
+    };
+
     TVekSound();
     ~TVekSound();
     TVekSound(const TVekSound&) = delete;
     TVekSound& operator=(const TVekSound&) = delete;
 
-    // The form the main window uses: SamplingRatio, Bits and Stereo as set. A null output fails.
+    // The form the main window uses: waves are converted to the output's format. A null output fails.
+    // The output must outlive the device, or ReleaseAll must come first.
     bool Init(platform::AudioOutput* output);
     bool ReleaseAll();
 
@@ -31,13 +49,40 @@ public:
     bool IsPlaying(int index);
     void SetBits(int value);
 
+    // Reads a RIFF/WAVE file without touching the device: true for 8- or 16-bit PCM, mono or stereo,
+    // with at least one whole frame of samples inside the bytes.
+    static bool ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info);
+
     int SamplingRatio = 22050;
     int Bits = 16;
     bool Stereo = true;
     bool IsReady() const { return ready; }
+    int SoundCount() const { return soundCount; }
 
 private:
+    struct Voice {
+        bool playing = false;
+        std::size_t cursor = 0;  // frames already played
+    };
+    // One copy of the samples, in the output's format, and four play cursors over it.
+    struct Slot {
+        std::vector<std::int16_t> samples;
+        std::size_t frames = 0;
+        std::array<Voice, kVoices> voices{};
+        int nextVoice = 0;
+        bool named = false;
+        std::string name;
+    };
+
+    bool Load(const std::string& source, const std::string* name);
+    bool Fill(const std::uint8_t* data, std::size_t size, const std::string* name);
+    int IndexOf(const std::string& name) const;
+    void Mix(std::int32_t* mix, int frames);
+
     bool ready = false;
     platform::AudioOutput* output = nullptr;
-    // The implementation adds its slots, voices and names here.
+    platform::AudioOutput::SourceId source = 0;
+    int channels = 2;
+    int soundCount = 0;
+    std::array<Slot, kSlots> slots;
 };

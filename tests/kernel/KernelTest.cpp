@@ -26,10 +26,17 @@ struct KernelFixture : ::testing::Test {
         map[6] = kEnter;
         ASSERT_TRUE(input.SetKeys(map));
     }
-    // Frames (counted from 0) on which a held key gives a repeat pulse.
-    std::vector<int> RepeatFrames(int first, int next, int frames) {
+    // Frames (counted from 0) on which a held button gives a repeat pulse: the joystick's first button,
+    // or the Space key, whose "a key went down" bit makes the next frame compare unequal.
+    std::vector<int> RepeatFrames(int first, int next, int frames, bool keyboard = false) {
         kernel.SetRepeat(first, next);
-        source.SetKey(kSpace, true);
+        if (keyboard) {
+            source.SetKey(kSpace, true);
+        } else {
+            platform::JoystickState stick;
+            stick.buttons[0] = true;
+            source.SetJoystick(true, stick);
+        }
         std::vector<int> pulses;
         for (int f = 0; f < frames; ++f) {
             kernel.Poll(20);
@@ -47,6 +54,10 @@ TEST_F(KernelFixture, RepeatWithCreationSettingsFiresOnFrames0_9_12_15) {
     EXPECT_EQ(RepeatFrames(160, 40, 16), (std::vector<int>{0, 9, 12, 15}));
 }
 
+TEST_F(KernelFixture, AKeyboardKeyRestartsTheCountdownOnTheFrameAfterItWentDown) {
+    EXPECT_EQ(RepeatFrames(200, 200, 40, true), (std::vector<int>{0, 12, 23, 34}));
+}
+
 TEST_F(KernelFixture, AHeldButtonIsPushedOnItsFirstFrameOnly) {
     source.SetKey(kLeftArrow, true);
     kernel.Poll(20);
@@ -62,9 +73,12 @@ TEST_F(KernelFixture, AHeldButtonIsPushedOnItsFirstFrameOnly) {
 
 TEST_F(KernelFixture, ASecondButtonRestartsTheCountdownAndPulsesAlone) {
     kernel.SetRepeat(200, 200);
-    source.SetKey(kLeftArrow, true);
+    platform::JoystickState stick;
+    stick.x = -100;
+    source.SetJoystick(true, stick);
     for (int f = 0; f < 5; ++f) kernel.Poll(20);
-    source.SetKey(kUpArrow, true);
+    stick.y = -100;
+    source.SetJoystick(true, stick);
     kernel.Poll(20);
     EXPECT_EQ(kernel.Pushed() & 0xFF, kButtonUp);
     EXPECT_EQ(kernel.Repeated(), kButtonUp);

@@ -11,6 +11,7 @@
 #include <tuple>
 #include <vector>
 
+#include "data/Texdb.h"
 #include "data/Toybox.h"
 #include "devices/Vekdraw.h"
 #include "kernel/Kernel.h"
@@ -103,11 +104,22 @@ inline testmedia::Resource Bitmap(const std::string& name, std::vector<std::uint
 
 class ToyScene : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(4, 320, 240)); }
+    void SetUp() override { ASSERT_TRUE(ready); }
 
     std::unique_ptr<TToyBox> Load(std::string_view text) { return TToyBox::FromText(&kernel, text); }
 
+    // A toy made from the first record of `text` outside the box's list, the way the box makes it.
+    template <class T>
+    std::unique_ptr<T> Make(TToyBox& box, std::string_view text) {
+        TTexDb db = TTexDb::FromText(text);
+        db.SelectBlock(0);
+        db.ReadValue("class");
+        return std::make_unique<T>(&box, db);
+    }
+
     TVekDraw draw;
+    // Ready before any member of a derived fixture loads a box.
+    bool ready = draw.InitHeadless(4, 320, 240);
     TKernel kernel{&draw, nullptr, nullptr, nullptr};
 };
 

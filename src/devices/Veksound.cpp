@@ -1,0 +1,239 @@
+#include "devices/Veksound.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "platform/Resources.h"
+
+namespace {
+
+constexpr std::uint32_t kMinRate = 100;     // Hz: the slowest wave a sound card can be asked for
+constexpr std::uint32_t kMaxRate = 200000;  // Hz: the fastest
+constexpr std::uint64_t kMaxSeconds = 600;  // a converted sound effect longer than this is refused
+
+std::uint32_t Le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
+
+bool IsId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
+
+}  // namespace
+
+TVekSound::TVekSound() = default;
+
+TVekSound::~TVekSound() { ReleaseAll(); }
+
+bool TVekSound::Init(platform::AudioOutput* out) {
+    ReleaseAll();
+    if (out == nullptr) return false;
+    output = out;
+    channels = out->Channels();
+    source = out->Attach([this](std::int32_t* mix, int frames) { Mix(mix, frames); });
+    ready = true;
+    return true;
+}
+
+bool TVekSound::ReleaseAll() {
+    // Detach waits for a render step in progress, so the slots below are ours alone afterwards.
+    if (output != nullptr) output->Detach(source);
+    output = nullptr;
+    source = 0;
+    for (Slot& slot : slots) {
+        const int next = slot.nextVoice;  // the voice counters outlive the sounds
+        slot = Slot{};
+        slot.nextVoice = next;
+    }
+    soundCount = 0;
+    ready = false;
+    return true;
+}
+
+void TVekSound::SetBits(int value) { Bits = value >= 16 ? 16 : 8; }
+
+// The chunk scan: a found format, a sample start and a non-zero sample size end it. Nothing outside
+// the given bytes is read: the payload ends at the RIFF size or the last byte, whichever comes first;
+// a chunk header or format cut off by the end fails, a data chunk cut off keeps what is there.
+bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
+    if (data == nullptr || size < 12 || !IsId(data, "RIFF") || !IsId(data + 8, "WAVE")) return false;
+    const std::uint64_t end = std::min<std::uint64_t>(8ull + Le32(data + 4), size);
+    std::uint64_t pos = 12;
+    bool haveFormat = false;
+    bool haveData = false;
+    std::uint64_t formatPos = 0;
+    std::uint64_t formatSize = 0;
+    std::uint64_t dataPos = 0;
+    std::uint64_t dataSize = 0;
+    bool clamped = false;
+    while (pos < end) {
+        if (pos + 8 > size) return false;
+        const std::uint8_t* header = data + pos;
+        const std::uint64_t chunkSize = Le32(header + 4);
+        pos += 8;
+        if (IsId(header, "fmt ")) {
+            if (chunkSize < 14) return false;
+            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return false;
+            formatPos = pos;
+            formatSize = chunkSize;
+            haveFormat = true;
+        } else if (IsId(header, "data")) {
+            dataPos = pos;
+            dataSize = chunkSize;
+            clamped = dataPos + dataSize > size;
+            if (clamped) dataSize = size - dataPos;
+            haveData = true;
+        }
+        if (haveFormat && haveData && dataSize > 0) break;
+        // A data chunk that does not end the scan (no format yet, or empty) is stepped over like any other.
+        pos += chunkSize;
+    }
+    if (!(haveFormat && haveData && dataSize > 0)) return false;
+
+    const std::uint8_t* fmt = data + formatPos;
+    WaveInfo w;
+    w.formatTag = static_cast<std::uint16_t>(Le16(fmt));
+    w.channels = static_cast<std::uint16_t>(Le16(fmt + 2));
+    w.rate = Le32(fmt + 4);
+    w.blockAlign = static_cast<std::uint16_t>(Le16(fmt + 12));
+    // A 14-byte format (the old WAVEFORMAT) has no bits field: the block alignment tells the width.
+    if (formatSize >= 16) {
+        w.bitsPerSample = static_cast<std::uint16_t>(Le16(fmt + 14));
+    } else if (w.channels != 0) {
+        w.bitsPerSample = static_cast<std::uint16_t>(w.blockAlign * 8u / w.channels);
+    }
+    const bool pcm = w.formatTag == 1 && (w.channels == 1 || w.channels == 2) &&
+                     (w.bitsPerSample == 8 || w.bitsPerSample == 16) &&
+                     w.blockAlign == w.channels * w.bitsPerSample / 8 && w.rate >= kMinRate && w.rate <= kMaxRate;
+    if (!pcm) return false;
+    w.dataOffset = static_cast<std::size_t>(dataPos);
+    w.dataSize = static_cast<std::size_t>(dataSize - dataSize % w.blockAlign);
+    w.clamped = clamped;
+    if (w.dataSize == 0) return false;
+    if (info) *info = w;
+    return true;
+}
+
+bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Fill(data, size, nullptr); }
+
+// Parses and converts outside the lock; only the finished slot is put in under it.
+bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string* name) {
+    if (!ready || soundCount >= kSlots) return false;
+    WaveInfo info;
+    if (!ParseWave(data, size, &info)) return false;
+
+    const int outRate = output->Rate();
+    const std::uint64_t outFrames = static_cast<std::uint64_t>(info.Frames()) * static_cast<std::uint64_t>(outRate) / info.rate + 1;
+    if (outFrames > kMaxSeconds * static_cast<std::uint64_t>(outRate)) return false;
+
+    SDL_AudioCVT cvt;
+    const SDL_AudioFormat inFormat = info.bitsPerSample == 16 ? AUDIO_S16LSB : AUDIO_U8;
+    if (SDL_BuildAudioCVT(&cvt, inFormat, static_cast<Uint8>(info.channels), static_cast<int>(info.rate), AUDIO_S16SYS,
+                          static_cast<Uint8>(channels), outRate) < 0) {
+        return false;
+    }
+    const int mult = std::max(cvt.len_mult, 1);
+    if (info.dataSize > static_cast<std::size_t>(INT_MAX / mult)) return false;
+    std::vector<Uint8> buffer(info.dataSize * static_cast<std::size_t>(mult));
+    std::memcpy(buffer.data(), data + info.dataOffset, info.dataSize);
+    cvt.buf = buffer.data();
+    cvt.len = static_cast<int>(info.dataSize);
+    std::size_t bytes = info.dataSize;
+    if (cvt.needed) {
+        if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return false;
+        bytes = static_cast<std::size_t>(cvt.len_cvt);
+    }
+    const std::size_t frameBytes = static_cast<std::size_t>(channels) * sizeof(std::int16_t);
+    const std::size_t frames = bytes / frameBytes;
+    if (frames == 0) return false;
+
+    Slot filled;
+    filled.samples.resize(frames * static_cast<std::size_t>(channels));
+    std::memcpy(filled.samples.data(), buffer.data(), frames * frameBytes);
+    filled.frames = frames;
+    if (name) {
+        filled.named = true;
+        filled.name = *name;
+    }
+
+    std::lock_guard<std::recursive_mutex> hold(output->Lock());
+    if (soundCount >= kSlots) return false;
+    Slot& slot = slots[static_cast<std::size_t>(soundCount)];
+    filled.nextVoice = slot.nextVoice;
+    slot = std::move(filled);
+    ++soundCount;
+    return true;
+}
+
+bool TVekSound::Load(const std::string& source, const std::string* name) {
+    if (!ready) return false;
+    // A resource that is there but does not parse is the answer; the file of that name is not tried.
+    if (auto resource = platform::FindResource("WAVE", source)) return Fill(resource->data(), resource->size(), name);
+    std::vector<std::uint8_t> bytes;
+    if (!platform::ReadWholeFile(source, bytes)) return false;
+    return Fill(bytes.data(), bytes.size(), name);
+}
+
+bool TVekSound::CreateBuffer(const std::string& name, const std::string& source) { return Load(source, &name); }
+
+bool TVekSound::CreateBuffer(const std::string& source) { return Load(source, nullptr); }
+
+int TVekSound::IndexOf(const std::string& name) const {
+    for (int i = 0; i < soundCount; ++i) {
+        const Slot& slot = slots[static_cast<std::size_t>(i)];
+        if (slot.named && platform::EqualsIgnoreCase(slot.name, name)) return i;
+    }
+    return -1;
+}
+
+bool TVekSound::Play(int index) {
+    if (!ready) return false;
+    std::lock_guard<std::recursive_mutex> hold(output->Lock());
+    if (index < 0 || index >= soundCount) return false;
+    Slot& slot = slots[static_cast<std::size_t>(index)];
+    // The voice started last has not been heard yet: this is the same start, not another copy.
+    const Voice& last = slot.voices[static_cast<std::size_t>(slot.nextVoice == 0 ? kVoices - 1 : slot.nextVoice - 1)];
+    if (last.playing && last.cursor == 0) return true;
+    slot.voices[static_cast<std::size_t>(slot.nextVoice)] = Voice{true, 0};
+    slot.nextVoice = (slot.nextVoice + 1) % kVoices;
+    return true;
+}
+
+bool TVekSound::Stop(int index) {
+    if (!ready) return false;
+    std::lock_guard<std::recursive_mutex> hold(output->Lock());
+    if (index < 0 || index >= soundCount) return false;
+    Slot& slot = slots[static_cast<std::size_t>(index)];
+    for (Voice& voice : slot.voices) voice.playing = false;
+    slot.nextVoice = 0;
+    return true;
+}
+
+bool TVekSound::IsPlaying(int index) {
+    if (!ready) return false;
+    std::lock_guard<std::recursive_mutex> hold(output->Lock());
+    if (index < 0 || index >= soundCount) return false;
+    const Slot& slot = slots[static_cast<std::size_t>(index)];
+    return std::any_of(slot.voices.begin(), slot.voices.end(), [](const Voice& v) { return v.playing; });
+}
+
+bool TVekSound::Play(const std::string& name) { return ready && Play(IndexOf(name)); }
+bool TVekSound::Stop(const std::string& name) { return ready && Stop(IndexOf(name)); }
+bool TVekSound::IsPlaying(const std::string& name) { return ready && IsPlaying(IndexOf(name)); }
+
+// Runs on the audio thread under the output's lock: every playing voice adds its next samples.
+void TVekSound::Mix(std::int32_t* mix, int frames) {
+    const std::size_t wanted = static_cast<std::size_t>(frames);
+    for (int i = 0; i < soundCount; ++i) {
+        Slot& slot = slots[static_cast<std::size_t>(i)];
+        for (Voice& voice : slot.voices) {
+            if (!voice.playing) continue;
+            const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
+            const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
+            const std::size_t count = n * static_cast<std::size_t>(channels);
+            for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            voice.cursor += n;
+            if (voice.cursor >= slot.frames) voice.playing = false;
+        }
+    }
+}

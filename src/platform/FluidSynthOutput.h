@@ -1,0 +1,46 @@
+#pragma once
+// The MIDI output that makes sound: FluidSynth with a General MIDI SoundFont, rendered into the audio
+// output's render step (never through an audio driver of its own).
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/MidiOutput.h"
+
+namespace platform {
+
+class FluidSynthOutput final : public MidiOutput {
+public:
+    // `rate`: the rate the audio output actually runs at. With `waitForSoundFont` Open loads the
+    // SoundFont before it returns (offline runs, which must be deterministic); otherwise the load runs
+    // on a thread of its own and the synthesizer stays silent until it is done.
+    FluidSynthOutput(int rate, bool waitForSoundFont, std::string soundFont = FindSoundFont());
+    ~FluidSynthOutput() override;
+    FluidSynthOutput(const FluidSynthOutput&) = delete;
+    FluidSynthOutput& operator=(const FluidSynthOutput&) = delete;
+
+    bool Open(std::string* error) override;
+    void ShortMsg(std::uint32_t packed) override;
+    void LongMsg(const std::uint8_t* data, std::size_t size) override;
+    void Reset() override;
+    void Render(std::int32_t* mix, int frames, int channels) override;
+
+    // Blocks until a background load has ended; true when the SoundFont is in.
+    bool WaitForSoundFont();
+    bool SoundFontLoaded() const;
+    const std::string& SoundFontPath() const { return soundFont; }
+
+    // PELLORO_SOUNDFONT, else FluidSynth's own default SoundFont, else the system's General MIDI
+    // SoundFont: the first of them that names a SoundFont file; "" when there is none.
+    static std::string FindSoundFont();
+
+private:
+    struct State;
+    std::unique_ptr<State> state;
+    int rate;
+    bool waitForSoundFont;
+    std::string soundFont;
+};
+
+}  // namespace platform

@@ -1,0 +1,389 @@
+#include "devices/Veksound.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/AudioOutput.h"
+#include "support/TestMedia.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Put16(Bytes& out, std::uint32_t v) {
+    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+}
+void Put32(Bytes& out, std::uint32_t v) {
+    Put16(out, v & 0xFFFF);
+    Put16(out, v >> 16);
+}
+
+// A chunk as it stands in the file: identifier, stated size, contents (no pad byte).
+Bytes Chunk(const char* id, const Bytes& contents, std::int64_t statedSize = -1) {
+    Bytes out(id, id + 4);
+    Put32(out, statedSize >= 0 ? static_cast<std::uint32_t>(statedSize) : static_cast<std::uint32_t>(contents.size()));
+    out.insert(out.end(), contents.begin(), contents.end());
+    return out;
+}
+
+// "fmt " contents of `size` bytes (12, 14, 16 or 18).
+Bytes Format(int channels, int bits, int rate, int size = 16, int tag = 1) {
+    Bytes f;
+    Put16(f, static_cast<std::uint32_t>(tag));
+    Put16(f, static_cast<std::uint32_t>(channels));
+    Put32(f, static_cast<std::uint32_t>(rate));
+    const int align = channels * bits / 8;
+    Put32(f, static_cast<std::uint32_t>(rate * align));
+    Put16(f, static_cast<std::uint32_t>(align));
+    Put16(f, static_cast<std::uint32_t>(bits));
+    Put16(f, 0);  // the extra-size field of an 18-byte format
+    f.resize(static_cast<std::size_t>(size), 0);
+    return f;
+}
+
+Bytes Riff(const std::vector<Bytes>& chunks, std::int64_t statedSize = -1) {
+    Bytes body{'W', 'A', 'V', 'E'};
+    for (const Bytes& c : chunks) body.insert(body.end(), c.begin(), c.end());
+    Bytes out{'R', 'I', 'F', 'F'};
+    Put32(out, statedSize >= 0 ? static_cast<std::uint32_t>(statedSize) : static_cast<std::uint32_t>(body.size()));
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+Bytes Pcm16(const std::vector<std::int16_t>& samples) {
+    Bytes out;
+    for (std::int16_t s : samples) Put16(out, static_cast<std::uint16_t>(s));
+    return out;
+}
+
+// A 22050 Hz 16-bit stereo wave: already the output's format, so it plays back sample for sample.
+Bytes StereoWave(const std::vector<std::int16_t>& interleaved) {
+    return Riff({Chunk("fmt ", Format(2, 16, 22050)), Chunk("data", Pcm16(interleaved))});
+}
+
+// Left = k + 1, right = -(k + 1) for frame k: every frame of every voice can be told apart.
+std::vector<std::int16_t> Ramp(int frames) {
+    std::vector<std::int16_t> s;
+    for (int k = 0; k < frames; ++k) {
+        s.push_back(static_cast<std::int16_t>(k + 1));
+        s.push_back(static_cast<std::int16_t>(-(k + 1)));
+    }
+    return s;
+}
+
+std::vector<std::int16_t> Constant(int frames, std::int16_t value) {
+    return std::vector<std::int16_t>(static_cast<std::size_t>(frames * 2), value);
+}
+
+class SoundDevice : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(sound.Init(output.get())); }
+
+    std::vector<std::int16_t> Render(int frames) {
+        std::vector<std::int16_t> out;
+        output->RenderOffline(frames, &out);
+        return out;
+    }
+
+    bool Load(const Bytes& wave) { return sound.LoadFile(wave.data(), wave.size()); }
+
+    std::unique_ptr<platform::AudioOutput> output = platform::AudioOutput::OpenOffline(22050, 16, true);
+    TVekSound sound;
+};
+
+struct ParseCase {
+    const char* what;
+    Bytes bytes;
+    bool ok;
+    std::size_t frames;  // when ok
+    bool clamped;
+};
+
+std::vector<ParseCase> ParseCases() {
+    const Bytes four = Pcm16({1, 2, 3, 4});  // two stereo frames, or four mono
+    const Bytes fmt = Chunk("fmt ", Format(2, 16, 22050));
+    std::vector<ParseCase> c;
+    c.push_back({"format chunk of 16 bytes", Riff({fmt, Chunk("data", four)}), true, 2, false});
+    c.push_back({"format chunk of 18 bytes", Riff({Chunk("fmt ", Format(2, 16, 22050, 18)), Chunk("data", four)}), true, 2, false});
+    c.push_back({"format chunk of 14 bytes takes its width from the block alignment",
+                 Riff({Chunk("fmt ", Format(2, 16, 22050, 14)), Chunk("data", four)}), true, 2, false});
+    c.push_back({"format chunk of 12 bytes", Riff({Chunk("fmt ", Format(2, 16, 22050, 12)), Chunk("data", four)}), false, 0, false});
+    c.push_back({"a 4-byte fact chunk between format and data", Riff({fmt, Chunk("fact", {2, 0, 0, 0}), Chunk("data", four)}), true, 2, false});
+    c.push_back({"odd 8-bit data chunk at the end", Riff({Chunk("fmt ", Format(1, 8, 22050)), Chunk("data", {1, 2, 3, 4, 5})}), true, 5, false});
+    c.push_back({"odd 16-bit data chunk drops its half frame",
+                 Riff({Chunk("fmt ", Format(1, 16, 22050)), Chunk("data", {1, 0, 2, 0, 3})}), true, 2, false});
+    c.push_back({"an odd chunk is stepped over without a pad byte",
+                 Riff({fmt, Chunk("LIST", {'a', 'b', 'c'}), Chunk("data", four)}), true, 2, false});
+    c.push_back({"data before format", Riff({Chunk("data", four), fmt}), true, 2, false});
+    c.push_back({"RIFF size past the bytes", Riff({fmt, Chunk("data", four)}, 100000), true, 2, false});
+    c.push_back({"RIFF size ending before the data chunk", Riff({fmt, Chunk("data", four)}, 4 + 24), false, 0, false});
+    c.push_back({"data size past the bytes keeps what is there", Riff({fmt, Chunk("data", four, 4000)}), true, 2, true});
+    c.push_back({"data size of 0xFFFFFFFF", Riff({fmt, Chunk("data", four, 0xFFFFFFFF)}), true, 2, true});
+    c.push_back({"a chunk size running past everything", Riff({fmt, Chunk("junk", {}, 0xFFFFFFF0), Chunk("data", four)}), false, 0, false});
+    c.push_back({"empty data chunk and nothing after", Riff({fmt, Chunk("data", {})}), false, 0, false});
+    c.push_back({"no data chunk", Riff({fmt}), false, 0, false});
+    c.push_back({"no format chunk", Riff({Chunk("data", four)}), false, 0, false});
+    c.push_back({"float samples", Riff({Chunk("fmt ", Format(2, 32, 22050, 16, 3)), Chunk("data", four)}), false, 0, false});
+    c.push_back({"24-bit samples", Riff({Chunk("fmt ", Format(1, 24, 22050)), Chunk("data", {1, 2, 3})}), false, 0, false});
+    c.push_back({"three channels", Riff({Chunk("fmt ", Format(3, 16, 22050)), Chunk("data", Pcm16({1, 2, 3}))}), false, 0, false});
+    c.push_back({"rate 0", Riff({Chunk("fmt ", Format(2, 16, 0)), Chunk("data", four)}), false, 0, false});
+    c.push_back({"less than one frame of samples", Riff({fmt, Chunk("data", {1, 2, 3})}), false, 0, false});
+    Bytes cutHeader = Riff({fmt, Chunk("data", four)});
+    cutHeader.resize(12 + fmt.size() + 5);  // the data chunk's header cut off
+    c.push_back({"chunk header cut off", cutHeader, false, 0, false});
+    Bytes cutFormat = Riff({fmt, Chunk("data", four)});
+    cutFormat.resize(12 + 8 + 10);
+    c.push_back({"format chunk cut off", cutFormat, false, 0, false});
+    Bytes notWave = Riff({fmt, Chunk("data", four)});
+    notWave[8] = 'A';
+    c.push_back({"not WAVE", notWave, false, 0, false});
+    c.push_back({"not RIFF", Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, false, 0, false});
+    c.push_back({"shorter than a RIFF header", Bytes{'R', 'I', 'F', 'F'}, false, 0, false});
+    return c;
+}
+
+TEST(WaveParsing, ChunkScan) {
+    for (const ParseCase& c : ParseCases()) {
+        TVekSound::WaveInfo info;
+        EXPECT_EQ(TVekSound::ParseWave(c.bytes.data(), c.bytes.size(), &info), c.ok) << c.what;
+        if (!c.ok) continue;
+        EXPECT_EQ(info.Frames(), c.frames) << c.what;
+        EXPECT_EQ(info.clamped, c.clamped) << c.what;
+        EXPECT_LE(info.dataOffset + info.dataSize, c.bytes.size()) << c.what;
+    }
+}
+
+TEST_F(SoundDevice, ParsedWavesLoadAndBrokenOnesLeaveNoSlot) {
+    int expected = 0;
+    for (const ParseCase& c : ParseCases()) {
+        if (expected == TVekSound::kSlots) break;
+        EXPECT_EQ(Load(c.bytes), c.ok) << c.what;
+        if (c.ok) ++expected;
+        EXPECT_EQ(sound.SoundCount(), expected) << c.what;
+    }
+}
+
+TEST_F(SoundDevice, PlaysTheWaveSampleForSample) {
+    const auto wave = Ramp(300);
+    ASSERT_TRUE(Load(StereoWave(wave)));
+    EXPECT_TRUE(sound.Play(0));
+    EXPECT_TRUE(sound.IsPlaying(0));
+    auto out = Render(400);
+    std::vector<std::int16_t> expected = wave;
+    expected.resize(800, 0);
+    EXPECT_EQ(out, expected);
+    EXPECT_FALSE(sound.IsPlaying(0));
+}
+
+TEST_F(SoundDevice, ConvertsMono8BitToTheOutputFormat) {
+    ASSERT_TRUE(Load(Riff({Chunk("fmt ", Format(1, 8, 22050)), Chunk("data", Bytes(100, 128 + 10))})));
+    ASSERT_TRUE(sound.Play(0));
+    auto out = Render(100);
+    for (std::size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], 10 * 256) << "sample " << i;
+}
+
+TEST_F(SoundDevice, ConvertsTheRateOnce) {
+    // 1000 frames at 11025 Hz last as long as 2000 frames of the output.
+    ASSERT_TRUE(Load(Riff({Chunk("fmt ", Format(2, 16, 11025)), Chunk("data", Pcm16(Constant(1000, 8000)))})));
+    ASSERT_TRUE(sound.Play(0));
+    auto out = Render(3000);
+    int last = -1;
+    for (int f = 0; f < 3000; ++f) {
+        if (out[static_cast<std::size_t>(2 * f)] != 0) last = f;
+    }
+    EXPECT_NEAR(last, 2000, 8);
+    EXPECT_NEAR(out[2 * 1000], 8000, 80);  // the middle of the sound keeps its level
+}
+
+TEST_F(SoundDevice, FourVoicesOverlapAndTheFifthRestartsTheOldest) {
+    const int length = 1000;
+    const auto wave = Ramp(length);
+    ASSERT_TRUE(Load(StereoWave(wave)));
+    std::vector<int> cursors;  // start frame of each sounding voice, oldest first
+    std::vector<std::int16_t> out;
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_TRUE(sound.Play(0));
+        auto part = Render(10);
+        out.insert(out.end(), part.begin(), part.end());
+    }
+    ASSERT_TRUE(sound.Play(0));  // the fifth: voice 0 starts again from its beginning
+    auto after = Render(10);
+    // Voices 1..3 started 30, 20 and 10 frames ago; voice 0 has just restarted.
+    for (int k = 0; k < 10; ++k) {
+        const int expected = (k + 1) + (30 + k + 1) + (20 + k + 1) + (10 + k + 1);
+        EXPECT_EQ(after[static_cast<std::size_t>(2 * k)], expected) << "frame " << k;
+        EXPECT_EQ(after[static_cast<std::size_t>(2 * k + 1)], -expected) << "frame " << k;
+    }
+    // Before the fifth play all four voices sounded together: frame 35 is 36 + 26 + 16 + 6.
+    EXPECT_EQ(out[2 * 35], 36 + 26 + 16 + 6);
+}
+
+TEST_F(SoundDevice, ASecondPlayBeforeTheFirstIsHeardDoesNothing) {
+    const auto wave = Ramp(100);
+    ASSERT_TRUE(Load(StereoWave(wave)));
+    EXPECT_TRUE(sound.Play(0));
+    EXPECT_TRUE(sound.Play(0));  // the cursor is still at 0
+    auto out = Render(1);
+    EXPECT_EQ(out[0], 1) << "only one voice may sound";
+    EXPECT_TRUE(sound.Play(0));  // now the first voice has moved: a second copy starts
+    out = Render(1);
+    EXPECT_EQ(out[0], 2 + 1);
+}
+
+TEST_F(SoundDevice, LoudVoicesSaturateInsteadOfWrapping) {
+    ASSERT_TRUE(Load(StereoWave(Constant(50, 30000))));
+    ASSERT_TRUE(Load(StereoWave(Constant(50, -30000))));
+    ASSERT_TRUE(sound.Play(0));
+    Render(1);
+    ASSERT_TRUE(sound.Play(0));
+    auto high = Render(10);
+    EXPECT_EQ(high[0], 32767);
+    Render(100);
+    ASSERT_TRUE(sound.Play(1));
+    Render(1);
+    ASSERT_TRUE(sound.Play(1));
+    auto low = Render(10);
+    EXPECT_EQ(low[0], -32768);
+}
+
+TEST_F(SoundDevice, StopSilencesEveryVoice) {
+    ASSERT_TRUE(Load(StereoWave(Constant(1000, 100))));
+    EXPECT_TRUE(sound.Stop(0)) << "stopping a sound that is not playing";
+    EXPECT_FALSE(sound.IsPlaying(0));
+    ASSERT_TRUE(sound.Play(0));
+    Render(5);
+    ASSERT_TRUE(sound.Play(0));
+    EXPECT_EQ(Render(1)[0], 200);
+    EXPECT_TRUE(sound.Stop(0));
+    EXPECT_FALSE(sound.IsPlaying(0));
+    EXPECT_EQ(Render(1)[0], 0);
+    // The next play uses voice 0 again, and a second play right after it is the same start.
+    ASSERT_TRUE(sound.Play(0));
+    ASSERT_TRUE(sound.Play(0));
+    EXPECT_EQ(Render(1)[0], 100);
+}
+
+TEST_F(SoundDevice, IndexOutOfRangeFails) {
+    ASSERT_TRUE(Load(StereoWave(Constant(10, 1))));
+    for (int index : {-1, 1, 16}) {
+        EXPECT_FALSE(sound.Play(index));
+        EXPECT_FALSE(sound.Stop(index));
+        EXPECT_FALSE(sound.IsPlaying(index));
+    }
+}
+
+TEST_F(SoundDevice, NamesIgnoreLetterCaseAndTheFirstMatchWins) {
+    testmedia::ScopedResources resources({{"WAVE", "SHOT", StereoWave(Constant(10, 111))},
+                                          {"WAVE", "shot2", StereoWave(Constant(10, 222))}});
+    ASSERT_TRUE(sound.CreateBuffer("SHOT", "SHOT"));
+    ASSERT_TRUE(sound.CreateBuffer("Shot", "shot2"));  // the same name again fills a second slot
+    EXPECT_EQ(sound.SoundCount(), 2);
+    EXPECT_TRUE(sound.Play("shot"));
+    EXPECT_EQ(Render(1)[0], 111);
+    EXPECT_TRUE(sound.IsPlaying("sHoT"));
+    EXPECT_TRUE(sound.Stop("SHOT"));
+    EXPECT_FALSE(sound.IsPlaying(0));
+    EXPECT_FALSE(sound.Play("SHOTS"));
+    EXPECT_FALSE(sound.Stop("nothing"));
+    EXPECT_FALSE(sound.IsPlaying("nothing"));
+}
+
+TEST_F(SoundDevice, AnUnnamedLoadDoesNotShiftTheNames) {
+    testmedia::ScopedResources resources({{"WAVE", "a", StereoWave(Constant(10, 1))},
+                                          {"WAVE", "b", StereoWave(Constant(10, 2))}});
+    ASSERT_TRUE(sound.CreateBuffer("a"));
+    ASSERT_TRUE(sound.CreateBuffer("beep", "b"));
+    EXPECT_TRUE(sound.Play("beep"));
+    EXPECT_EQ(Render(1)[0], 2);
+}
+
+TEST_F(SoundDevice, ResourceFirstThenFileAndABrokenResourceIsTheAnswer) {
+    const std::string path = ::testing::TempDir() + "veksound-test.wav";
+    const Bytes wave = StereoWave(Constant(10, 333));
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(wave.data(), 1, wave.size(), f);
+    std::fclose(f);
+    {
+        testmedia::ScopedResources resources({{"WAVE", path, testmedia::Bytes("not a wave at all")}});
+        EXPECT_FALSE(sound.CreateBuffer("x", path)) << "a resource that does not parse is not retried as a file";
+        EXPECT_FALSE(sound.Play("x"));
+        EXPECT_EQ(sound.SoundCount(), 0);
+    }
+    EXPECT_TRUE(sound.CreateBuffer("x", path));
+    EXPECT_TRUE(sound.Play("x"));
+    EXPECT_EQ(Render(1)[0], 333);
+    EXPECT_FALSE(sound.CreateBuffer("y", path + ".missing"));
+    std::remove(path.c_str());
+}
+
+TEST_F(SoundDevice, SixteenSoundsAndNoMore) {
+    const Bytes wave = StereoWave(Constant(4, 7));
+    for (int i = 0; i < 16; ++i) ASSERT_TRUE(Load(wave)) << i;
+    EXPECT_FALSE(Load(wave));
+    testmedia::ScopedResources resources({{"WAVE", "w", wave}});
+    EXPECT_FALSE(sound.CreateBuffer("seventeenth", "w"));
+    EXPECT_FALSE(sound.Play("seventeenth"));
+    EXPECT_EQ(sound.SoundCount(), 16);
+    EXPECT_TRUE(sound.Play(15));
+}
+
+TEST_F(SoundDevice, ReleaseAllForgetsEverySound) {
+    ASSERT_TRUE(Load(StereoWave(Constant(100, 5))));
+    ASSERT_TRUE(sound.Play(0));
+    EXPECT_TRUE(sound.ReleaseAll());
+    EXPECT_FALSE(sound.IsReady());
+    EXPECT_EQ(Render(1)[0], 0) << "a released device adds nothing to the output";
+    ASSERT_TRUE(sound.Init(output.get()));
+    EXPECT_EQ(sound.SoundCount(), 0);
+    EXPECT_FALSE(sound.Play(0));
+}
+
+TEST(SoundDeviceWithoutOutput, EveryOperationFails) {
+    TVekSound sound;
+    EXPECT_FALSE(sound.Init(nullptr));
+    EXPECT_FALSE(sound.IsReady());
+    testmedia::ScopedResources resources({{"WAVE", "w", StereoWave(Constant(4, 7))}});
+    const Bytes wave = StereoWave(Constant(4, 7));
+    EXPECT_FALSE(sound.CreateBuffer("w", "w"));
+    EXPECT_FALSE(sound.CreateBuffer("w"));
+    EXPECT_FALSE(sound.LoadFile(wave.data(), wave.size()));
+    EXPECT_FALSE(sound.Play("w"));
+    EXPECT_FALSE(sound.Play(0));
+    EXPECT_FALSE(sound.Stop("w"));
+    EXPECT_FALSE(sound.Stop(0));
+    EXPECT_FALSE(sound.IsPlaying("w"));
+    EXPECT_FALSE(sound.IsPlaying(0));
+}
+
+TEST(SoundDeviceProperties, BitsAreSixteenOrEight) {
+    TVekSound sound;
+    EXPECT_EQ(sound.SamplingRatio, 22050);
+    EXPECT_EQ(sound.Bits, 16);
+    EXPECT_TRUE(sound.Stereo);
+    const std::pair<int, int> cases[] = {{24, 16}, {16, 16}, {15, 8}, {12, 8}, {8, 8}, {0, 8}};
+    for (auto [given, stored] : cases) {
+        sound.SetBits(given);
+        EXPECT_EQ(sound.Bits, stored) << given;
+    }
+}
+
+TEST(SoundDeviceMonoOutput, StereoWavesAreMixedDown) {
+    auto output = platform::AudioOutput::OpenOffline(22050, 16, false);
+    TVekSound sound;
+    ASSERT_TRUE(sound.Init(output.get()));
+    const Bytes wave = StereoWave(std::vector<std::int16_t>(20, 1000));
+    ASSERT_TRUE(sound.LoadFile(wave.data(), wave.size()));
+    ASSERT_TRUE(sound.Play(0));
+    std::vector<std::int16_t> out;
+    output->RenderOffline(10, &out);
+    ASSERT_EQ(out.size(), 10u);
+    EXPECT_NEAR(out[0], 1000, 1);
+}
+
+}  // namespace

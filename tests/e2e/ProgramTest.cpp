@@ -1,0 +1,110 @@
+// The program as a player or a script starts it: options, the no-display message, headless runs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string output;  // standard output and standard error together
+};
+
+Result RunProgram(const std::string& arguments, const std::string& environment = "") {
+    const std::string command = "env " + environment + " " + PELLORO_PROGRAM + " " + arguments + " 2>&1";
+    Result result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
+    const int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return result;
+}
+
+std::filesystem::path TempDir() {
+    auto dir = std::filesystem::temp_directory_path() /
+               ("pelloro-e2e-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+std::uintmax_t FileSize(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::file_size(path, ec);
+}
+
+TEST(Program, HelpNamesEveryOptionAndExitsZero) {
+    const Result r = RunProgram("--help");
+    EXPECT_EQ(r.status, 0);
+    for (const char* option : {"--scale", "--fullscreen", "--volume", "--seed", "--demo", "--headless", "--frames",
+                               "--keys", "--screenshot", "--screenshot-every", "--audio-out", "--trace", "--version"}) {
+        EXPECT_NE(r.output.find(option), std::string::npos) << option;
+    }
+}
+
+TEST(Program, VersionPrintsTheVersion) {
+    const Result r = RunProgram("--version");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output.rfind("pelloro ", 0), 0u) << r.output;
+}
+
+TEST(Program, BadOptionsAreRefusedWithStatusTwo) {
+    for (const char* args : {"--scale 9", "--scale", "--bogus", "--volume 101", "--seed -1", "--screenshot x.bmp"}) {
+        const Result r = RunProgram(args);
+        EXPECT_EQ(r.status, 2) << args << ": " << r.output;
+        EXPECT_NE(r.output.find("pelloro:"), std::string::npos) << args;
+    }
+}
+
+TEST(Program, WithoutADisplaySaysSoInOneLineAndHowToRunHeadless) {
+    const Result r = RunProgram("", "-u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("no display"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("--headless"), std::string::npos) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+}
+
+TEST(Program, HeadlessRunWritesAScreenshotOfThePresentedPicture) {
+    const auto dir = TempDir();
+    const auto shot = dir / "out.bmp";
+    const Result r = RunProgram("--headless --frames 100 --seed 1 --screenshot " + shot.string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    // 24-bit, 320 x 240: a 54-byte header and 240 rows of 960 bytes.
+    EXPECT_EQ(FileSize(shot), 54u + 240u * 960u);
+    std::ifstream in(shot, std::ios::binary);
+    char magic[2] = {};
+    in.read(magic, 2);
+    EXPECT_EQ(magic[0], 'B');
+    EXPECT_EQ(magic[1], 'M');
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Program, KeyScriptErrorsNameTheLine) {
+    const auto dir = TempDir();
+    const auto keys = dir / "keys.txt";
+    std::ofstream(keys) << "# fine\n10 Space down\n12 Spaceship down\n";
+    const Result r = RunProgram("--headless --frames 5 --keys " + keys.string());
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("line 3"), std::string::npos) << r.output;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Program, HeadlessAudioOutIsAWaveOfTheRenderedFrames) {
+    const auto dir = TempDir();
+    const auto wav = dir / "out.wav";
+    const Result r = RunProgram("--headless --frames 50 --audio-out " + wav.string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    // 50 frames of 441 stereo 16-bit sample frames after a 44-byte header.
+    EXPECT_EQ(FileSize(wav), 44u + 50u * 441u * 4u);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace

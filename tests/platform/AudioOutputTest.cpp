@@ -1,0 +1,163 @@
+#include "platform/AudioOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+namespace {
+
+// A source that adds the same value to every sample.
+platform::AudioOutput::Source Adds(std::int32_t value) {
+    return [value](std::int32_t* mix, int frames) {
+        for (int i = 0; i < frames * 2; ++i) mix[i] += value;
+    };
+}
+
+std::vector<std::int16_t> Render(platform::AudioOutput& out, int frames) {
+    std::vector<std::int16_t> samples;
+    out.RenderOffline(frames, &samples);
+    return samples;
+}
+
+TEST(AudioOutput, OfflineOutputKeepsItsFormat) {
+    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    EXPECT_EQ(out->Rate(), 22050);
+    EXPECT_EQ(out->Channels(), 2);
+    EXPECT_EQ(out->Bits(), 16);
+    EXPECT_FALSE(out->IsRealtime());
+    EXPECT_EQ(Render(*out, 441).size(), 882u) << "one 20 ms frame of stereo";
+    EXPECT_EQ(Render(*out, 3000), std::vector<std::int16_t>(6000, 0)) << "no source: silence";
+    auto mono8 = platform::AudioOutput::OpenOffline(11025, 8, false);
+    EXPECT_EQ(mono8->Channels(), 1);
+    EXPECT_EQ(mono8->Bits(), 8);
+}
+
+TEST(AudioOutput, SourcesAddUpAndTheSumSaturates) {
+    struct Case {
+        std::vector<std::int32_t> sources;
+        std::int16_t expected;
+    };
+    const Case cases[] = {
+        {{1000, 234}, 1234},
+        {{20000, 20000}, 32767},
+        {{-20000, -20000}, -32768},
+        {{30000, 30000, -30000}, 30000},  // saturation happens once, after every source
+        {{70000}, 32767},
+    };
+    for (const Case& c : cases) {
+        auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+        for (std::int32_t v : c.sources) out->AddSource(Adds(v));
+        auto samples = Render(*out, 2000);  // more than one render step
+        ASSERT_EQ(samples.size(), 4000u);
+        EXPECT_EQ(samples.front(), c.expected);
+        EXPECT_EQ(samples.back(), c.expected);
+    }
+}
+
+TEST(AudioOutput, SourcesRunInTheOrderAddedAndClearSourcesEmptiesTheList) {
+    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    out->AddSource([](std::int32_t* mix, int) { mix[0] += 5; });
+    out->AddSource([](std::int32_t* mix, int) { mix[0] *= 3; });  // sees what the first one left
+    EXPECT_EQ(Render(*out, 1)[0], 15);
+    out->ClearSources();
+    EXPECT_EQ(Render(*out, 1)[0], 0);
+}
+
+TEST(AudioOutput, DetachTakesOutOnlyThatSource) {
+    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    const auto a = out->Attach(Adds(100));
+    out->Attach(Adds(20));
+    EXPECT_EQ(Render(*out, 1)[0], 120);
+    out->Detach(a);
+    EXPECT_EQ(Render(*out, 1)[0], 20);
+    out->Detach(a);  // twice is harmless
+    EXPECT_EQ(Render(*out, 1)[0], 20);
+}
+
+TEST(AudioOutput, VolumeAndMuteScaleEverything) {
+    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    out->AddSource(Adds(20000));
+    out->AddSource(Adds(20000));
+    out->SetVolume(50);
+    EXPECT_EQ(out->Volume(), 50);
+    EXPECT_EQ(Render(*out, 1)[0], 20000) << "volume applies to the sum before it saturates";
+    out->SetVolume(0);
+    EXPECT_EQ(Render(*out, 1)[0], 0);
+    out->SetVolume(150);
+    EXPECT_EQ(out->Volume(), 100);
+    out->SetVolume(-3);
+    EXPECT_EQ(out->Volume(), 0);
+    out->SetVolume(25);
+    out->SetMuted(true);
+    EXPECT_TRUE(out->Muted());
+    EXPECT_EQ(Render(*out, 1)[0], 0);
+    out->SetMuted(false);
+    EXPECT_EQ(Render(*out, 1)[0], 10000);
+}
+
+TEST(AudioOutput, WritesA16BitWav) {
+    const std::string path = ::testing::TempDir() + "audio-output-test.wav";
+    const std::vector<std::int16_t> samples = {0, 1, -1, 32767, -32768, 258};
+    ASSERT_TRUE(platform::WriteWav16(path, samples, 22050, 2));
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::remove(path.c_str());
+    ASSERT_EQ(bytes.size(), 44u + 12u);
+    auto le32 = [&](std::size_t at) {
+        return static_cast<std::uint32_t>(bytes[at] | (bytes[at + 1] << 8) | (bytes[at + 2] << 16) | (bytes[at + 3] << 24));
+    };
+    auto le16 = [&](std::size_t at) { return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8)); };
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(le32(4), 36u + 12u);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(le16(20), 1) << "PCM";
+    EXPECT_EQ(le16(22), 2) << "channels";
+    EXPECT_EQ(le32(24), 22050u);
+    EXPECT_EQ(le32(28), 22050u * 4);
+    EXPECT_EQ(le16(32), 4) << "block alignment";
+    EXPECT_EQ(le16(34), 16) << "bits";
+    EXPECT_EQ(le32(40), 12u) << "data bytes";
+    for (std::size_t i = 0; i < samples.size(); ++i) EXPECT_EQ(static_cast<std::int16_t>(le16(44 + 2 * i)), samples[i]);
+    EXPECT_FALSE(platform::WriteWav16("/nonexistent-dir/x.wav", samples, 22050, 2));
+}
+
+// SDL's dummy driver is a device that pulls samples in real time, with no sound card needed.
+TEST(AudioOutputDevice, TheDummyDevicePullsTheRenderStep) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (int bits : {16, 8}) {
+        std::string error;
+        auto out = platform::AudioOutput::OpenDevice(22050, bits, true, &error);
+        ASSERT_NE(out, nullptr) << error;
+        EXPECT_TRUE(out->IsRealtime());
+        EXPECT_GT(out->Rate(), 0);
+        EXPECT_EQ(out->Bits(), bits);
+        std::atomic<int> frames{0};
+        out->AddSource([&](std::int32_t*, int n) { frames += n; });
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (frames.load() < 1024 && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        EXPECT_GE(frames.load(), 1024) << "the device never asked for samples";
+        out.reset();
+        const int after = frames.load();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_EQ(frames.load(), after) << "a source ran after the device closed";
+    }
+}
+
+TEST(AudioOutputDevice, NoDriverGivesNoDeviceAndAReason) {
+    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    std::string error;
+    auto out = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
