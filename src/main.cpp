@@ -9,6 +9,9 @@
 #include <sstream>
 #include <string>
 
+#include "game/Demo.h"
+#include "game/Gamemain.h"
+#include "game/Trace.h"
 #include "shell/Mainunit.h"
 
 namespace {
@@ -155,7 +158,28 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         TMainForm form(options);
+        auto game = [](TMainForm& f) { return f.Root() ? dynamic_cast<TGameMainMode*>(f.Root()->Child()) : nullptr; };
+        TDemoPilot pilot;
+        if (options.demo) {
+            form.BeforeFrame = [&](TMainForm& f) { pilot.Steer(game(f), f.Script()); };
+        }
+        std::ofstream trace;
+        if (!options.trace.empty()) {
+            trace.open(options.trace, std::ios::binary | std::ios::trunc);
+            if (!trace) {
+                std::fprintf(stderr, "pelloro: cannot write the trace %s\n", options.trace.c_str());
+                SDL_Quit();
+                return 1;
+            }
+            form.AfterFrame = [&](TMainForm& f) {
+                if (const TGameMainMode* g = game(f)) trace << TraceLine(*g, f.FrameNumber() - 1) << '\n';
+            };
+        }
         status = form.Run();
+        if (trace.is_open() && !trace.flush()) {
+            std::fprintf(stderr, "pelloro: cannot write the trace %s\n", options.trace.c_str());
+            status = 1;
+        }
     } catch (const std::exception& e) {
         ShowError(e.what(), !options.headless);
         status = 1;

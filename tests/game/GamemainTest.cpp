@@ -386,6 +386,7 @@ TEST_F(ShortStages, TheThirdLostLifeEndsTheGameWithoutMissAndStopsTheMusic) {
         while (game.PhaseNumber() == Game::kPhasePlay && ++guard < 100) run.Frame();
         if (life < 2) {
             EXPECT_EQ(game.PhaseNumber(), Game::kPhaseLifeLost);
+            run.Frame();
             EXPECT_TRUE(run.Shown(kMissPicture));
             run.TapSpace();
         }
@@ -483,11 +484,13 @@ TEST(GameMain, TheSquirrelWalksOneDirectionAtATimeWithinItsBounds) {
     EXPECT_EQ(run.SquirrelAnime(), kWalkBack);
     EXPECT_EQ(squirrel.time, 0);
 
-    // Up to the bound and beyond: it walks on the spot, still animated, the step sound still going.
-    for (int i = 0; i < 40; ++i) {
-        run.Frame();
-        EXPECT_TRUE(run.Form().Sound().IsPlaying(kSoundWalk)) << i;
-    }
+    // Up to the bound and beyond: it walks on the spot, still animated. The step sound (0.71 s) is
+    // started again by the first frame after it ends, so every frame's step leaves it playing.
+    std::vector<bool> stepping;
+    run.Form().AfterFrame = [&stepping](TMainForm& form) { stepping.push_back(form.Sound().IsPlaying(kSoundWalk)); };
+    run.Frames(80);
+    run.Form().AfterFrame = nullptr;
+    EXPECT_EQ(stepping, std::vector<bool>(80, true));
     EXPECT_EQ(squirrel.y, 64);
     EXPECT_EQ(run.SquirrelAnime(), kWalkBack);
     EXPECT_TRUE(squirrel.playing);

@@ -107,10 +107,10 @@ Image MakeBackground() {
         }
 
     // Litter: fallen leaves, twigs, pebbles, clover and tufts of grass. Few in the landing field so
-    // that nuts stand out there, more towards the edges.
+    // that nuts stand out there, more towards the edges; no yellows, which belong to the ginkgo nut.
     auto inField = [](double x, double y) { return x >= 0 && x < 256 && y >= 60 && y < 190; };
     const Ramp autumn[] = {{{RGB(120, 58, 30), RGB(160, 82, 38), RGB(196, 114, 50), RGB(224, 154, 72)}},
-                           {{RGB(132, 98, 30), RGB(176, 136, 44), RGB(214, 176, 64), RGB(236, 206, 100)}},
+                           {{RGB(92, 62, 36), RGB(120, 84, 48), RGB(148, 106, 62), RGB(172, 130, 80)}},
                            {{RGB(104, 46, 30), RGB(140, 62, 36), RGB(178, 86, 46), RGB(206, 118, 64)}}};
     for (int i = 0; i < 60; ++i) {
         const double x = rng.Range(-6, 326), y = rng.Range(-4, 200);
