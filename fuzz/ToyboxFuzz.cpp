@@ -13,6 +13,7 @@
 #include "devices/Vekdraw.h"
 #include "devices/Veksound.h"
 #include "kernel/Kernel.h"
+#include "platform/Resources.h"
 #include "toys/Toyanime.h"
 #include "toys/Toyfont.h"
 #include "toys/Toyplayer.h"
@@ -20,8 +21,58 @@
 
 namespace {
 
+void Put(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+// A small 8-bit bitmap of 4 x 2 cells of 8 x 8, each with a few coloured pixels, so that drawing
+// has something to clip and colour-key without the cost of the game's full-size art.
+std::vector<std::uint8_t> SmallSheet() {
+    constexpr int kWidth = 32;
+    constexpr int kHeight = 16;
+    std::vector<std::uint8_t> out{'B', 'M'};
+    const std::uint32_t offset = 14 + 40 + 4 * 4;
+    Put(out, offset + kWidth * kHeight, 4);
+    Put(out, 0, 4);
+    Put(out, offset, 4);
+    Put(out, 40, 4);
+    Put(out, kWidth, 4);
+    Put(out, kHeight, 4);
+    Put(out, 1, 2);
+    Put(out, 8, 2);
+    Put(out, 0, 4);
+    Put(out, kWidth * kHeight, 4);
+    Put(out, 2835, 4);
+    Put(out, 2835, 4);
+    Put(out, 4, 4);
+    Put(out, 0, 4);
+    for (std::uint32_t rgb : {0x000000u, 0xFF2020u, 0x20FF20u, 0x2020FFu}) Put(out, rgb, 4);
+    for (int i = 0; i < kWidth * kHeight; ++i) out.push_back(static_cast<std::uint8_t>((i * 7 / 3) % 4));
+    return out;
+}
+
+// Every bitmap name of the game's scene and of the seeds finds the small sheet.
+void InstallResources() {
+    static const std::vector<std::uint8_t> sheet = [] {
+        std::vector<std::uint8_t> bytes = SmallSheet();
+        bytes.push_back(0);
+        return bytes;
+    }();
+    static const char* const kNames[] = {"bg",     "leaf",   "title",    "clear", "miss",    "gameover",
+                                         "caption", "suuji", "risu",     "kinomi", "baloon", "shadow",
+                                         "pushspc", "cursor32", "rest",  "batsu", "sheet",   "font"};
+    static std::vector<platform::ResourceEntry> entries = [] {
+        std::vector<platform::ResourceEntry> list;
+        for (const char* name : kNames) list.push_back({"BITMAP", name, sheet.data(), sheet.size() - 1});
+        return list;
+    }();
+    static const platform::ResourceTable table{entries.data(), entries.size()};
+    platform::SetResourceTable(&table);
+}
+
 TVekDraw& Draw() {
     static TVekDraw* draw = [] {
+        InstallResources();
         auto* device = new TVekDraw();
         device->InitHeadless(4, 320, 240);
         return device;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "platform/AudioOutput.h"
 #include "platform/FluidSynthOutput.h"
@@ -127,14 +128,15 @@ void TVekMidi::ClearTracks() {
 
 bool TVekMidi::Load(const std::string& name) {
     if (!opened) return false;
+    // The bytes are found before the lock is taken: a file read must not hold up the audio clock.
+    // A resource that is there but does not parse is the answer; the file of that name is not tried.
+    std::vector<std::uint8_t> file;
+    std::optional<platform::Bytes> bytes = platform::FindResource("MIDI", name);
+    if (!bytes && platform::ReadWholeFile(name, file)) bytes = platform::Bytes(file.data(), file.size());
     std::lock_guard<std::recursive_mutex> hold(lock);
     Stop();
     loaded = false;
-    // A resource that is there but does not parse is the answer; the file of that name is not tried.
-    if (auto resource = platform::FindResource("MIDI", name)) return LoadBytes(resource->data(), resource->size());
-    std::vector<std::uint8_t> bytes;
-    if (!platform::ReadWholeFile(name, bytes)) return false;
-    return LoadBytes(bytes.data(), bytes.size());
+    return bytes && LoadBytes(bytes->data(), bytes->size());
 }
 
 // Loads a song from bytes the way Load loads one by name.
@@ -191,9 +193,8 @@ bool TVekMidi::Play(bool loopSong) {
 }
 
 bool TVekMidi::Play(const std::string& name, bool loopSong) {
-    if (!opened) return false;
+    if (!opened || !Load(name) || !Play(loopSong)) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
-    if (!Load(name) || !Play(loopSong)) return false;
     currentSong = name;
     return true;
 }

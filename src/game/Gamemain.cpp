@@ -123,8 +123,8 @@ TGameMainMode::TGameMainMode(TGameMode* parent, TKernel* kernel, std::int32_t pa
     // Without its animations the squirrel would vanish at its first step or stop.
     const char* const animeShown[] = {"左歩き", "右歩き", "後ろ歩き", "前歩き", "左向き", "右向き", "前向き", "後ろ向き"};
     for (int i = 0; i < 4; ++i) {
-        Require<TToyAnime>(box, "Anime", kWalkAnime[i], animeShown[i]);
-        Require<TToyAnime>(box, "Anime", kStandAnime[i], animeShown[4 + i]);
+        Require<TToyAnime>(box, kClassAnime, kWalkAnime[i], animeShown[i]);
+        Require<TToyAnime>(box, kClassAnime, kStandAnime[i], animeShown[4 + i]);
     }
 }
 

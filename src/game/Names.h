@@ -63,3 +63,6 @@ inline constexpr char kClassPlayer[] = "Player";
 inline constexpr char kClassNumber[] = "Number";
 inline constexpr char kClassImage[] = "Image";
 
+
+// Added for the game rules
+inline constexpr char kClassAnime[] = "Anime";

@@ -402,7 +402,9 @@ TEST_F(ToyBoxTest, WrittenRecordsReadBackAsTheSameToys) {
     ASSERT_EQ(second->Count(), first->Count());
     EXPECT_EQ(WriteAll(*second), lines);
     for (int i = 0; i < first->Count(); ++i) {
-        EXPECT_EQ(typeid(*second->GetToy(i)), typeid(*first->GetToy(i))) << i;
+        const TToyObject& again = *second->GetToy(i);
+        const TToyObject& original = *first->GetToy(i);
+        EXPECT_EQ(typeid(again), typeid(original)) << i;
     }
 
     const auto* frame = second->FindToyAs<TToyFrame>("Frame", "f0");

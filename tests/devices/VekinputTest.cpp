@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include <SDL2/SDL_scancode.h>
+
 #include "platform/InputSource.h"
 #include "platform/Keycodes.h"
+#include "platform/SdlInput.h"
 
 namespace {
 
@@ -158,6 +161,80 @@ TEST(InputFailures, AnUnreadableKeyboardShowsNoKeyDown) {
     EXPECT_TRUE(input.GetKeyboardState(buffer));
     EXPECT_EQ(buffer[platform::kDikSpace], 0x80);
     EXPECT_EQ(std::count(buffer, buffer + 256, 0), 255);
+}
+
+// ---- the platform side: key codes, axes, the SDL source without SDL running ---------------------
+
+TEST(Keycodes, ScancodesMapToDirectInputCodes) {
+    struct Case {
+        SDL_Scancode scancode;
+        int dik;
+    } cases[] = {
+        {SDL_SCANCODE_ESCAPE, 1},     {SDL_SCANCODE_1, 2},         {SDL_SCANCODE_0, 11},
+        {SDL_SCANCODE_Q, 16},         {SDL_SCANCODE_RETURN, 28},   {SDL_SCANCODE_LCTRL, 29},
+        {SDL_SCANCODE_A, 30},         {SDL_SCANCODE_Z, 44},        {SDL_SCANCODE_X, 45},
+        {SDL_SCANCODE_C, 46},         {SDL_SCANCODE_B, 48},        {SDL_SCANCODE_M, 50},
+        {SDL_SCANCODE_SPACE, 57},     {SDL_SCANCODE_F1, 59},       {SDL_SCANCODE_F10, 68},
+        {SDL_SCANCODE_F11, 87},       {SDL_SCANCODE_F12, 88},      {SDL_SCANCODE_KP_7, 71},
+        {SDL_SCANCODE_KP_0, 82},      {SDL_SCANCODE_KP_ENTER, 156}, {SDL_SCANCODE_RCTRL, 157},
+        {SDL_SCANCODE_KP_DIVIDE, 181}, {SDL_SCANCODE_RALT, 184},   {SDL_SCANCODE_PAUSE, 197},
+        {SDL_SCANCODE_HOME, 199},     {SDL_SCANCODE_UP, 200},      {SDL_SCANCODE_PAGEUP, 201},
+        {SDL_SCANCODE_LEFT, 203},     {SDL_SCANCODE_RIGHT, 205},   {SDL_SCANCODE_END, 207},
+        {SDL_SCANCODE_DOWN, 208},     {SDL_SCANCODE_PAGEDOWN, 209}, {SDL_SCANCODE_INSERT, 210},
+        {SDL_SCANCODE_DELETE, 211},   {SDL_SCANCODE_LGUI, 219},    {SDL_SCANCODE_RGUI, 220},
+        {SDL_SCANCODE_APPLICATION, 221}, {SDL_SCANCODE_PRINTSCREEN, 183}, {SDL_SCANCODE_NUMLOCKCLEAR, 69},
+        {SDL_SCANCODE_SCROLLLOCK, 70}, {SDL_SCANCODE_CAPSLOCK, 58}, {SDL_SCANCODE_GRAVE, 41},
+        {SDL_SCANCODE_BACKSLASH, 43}, {SDL_SCANCODE_SLASH, 53},    {SDL_SCANCODE_RSHIFT, 54},
+    };
+    for (const Case& c : cases) EXPECT_EQ(platform::DirectInputKeyFromScancode(c.scancode), c.dik) << c.scancode;
+    EXPECT_EQ(platform::DirectInputKeyFromScancode(SDL_SCANCODE_UNKNOWN), 0);
+    EXPECT_EQ(platform::DirectInputKeyFromScancode(-1), 0);
+    EXPECT_EQ(platform::DirectInputKeyFromScancode(SDL_NUM_SCANCODES), 0);
+
+    // No two keys of the main block share a code, and every letter and digit has one.
+    std::vector<int> seen(256, 0);
+    for (int sc = SDL_SCANCODE_A; sc <= SDL_SCANCODE_0; ++sc) {
+        const int code = platform::DirectInputKeyFromScancode(sc);
+        ASSERT_GT(code, 0) << sc;
+        EXPECT_EQ(seen[code]++, 0) << "code " << code << " given twice";
+    }
+}
+
+TEST(Keycodes, KeyScriptNames) {
+    struct Case {
+        const char* name;
+        int code;
+    } cases[] = {
+        {"Up", 200},    {"down", 208}, {"LEFT", 203}, {"Right", 205}, {"Space", 57}, {"B", 48},
+        {"b", 48},      {"Return", 28}, {"enter", 28}, {"Z", 44},     {"57", 57},    {"0", 0},
+        {"255", 255},   {"256", -1},   {"", -1},      {"Upp", -1},   {"-1", -1},    {"1000", -1},
+        {"5x", -1},
+    };
+    for (const Case& c : cases) EXPECT_EQ(platform::KeyCodeFromName(c.name), c.code) << c.name;
+}
+
+TEST(SdlInput, AxesScaleLinearlyOntoMinusToPlusHundred) {
+    struct Case {
+        int raw, scaled;
+    } cases[] = {{-32768, -100}, {-16384, -50}, {-16056, -49}, {0, 0}, {16384, 50}, {16712, 51},
+                 {32767, 100},   {40000, 100},  {-40000, -100}};
+    for (const Case& c : cases) EXPECT_EQ(platform::ScaleAxis(c.raw), c.scaled) << c.raw;
+}
+
+TEST(SdlInput, WithoutSdlRunningNothingIsDownAndNoJoystickIsFound) {
+    platform::SdlInputSource source(nullptr);
+    EXPECT_FALSE(source.HasJoystick());
+    JoystickState stick{5, 5, {true, true, true}};
+    EXPECT_FALSE(source.PollJoystick(stick));
+    TVekInput input;
+    ASSERT_TRUE(input.Init(&source));
+    std::uint8_t keys[256];
+    std::memset(keys, 0x33, sizeof keys);
+    EXPECT_TRUE(input.GetKeyboardState(keys));
+    EXPECT_EQ(std::count(keys, keys + 256, 0), 256);
+    InputState state = Bytes({1, 1, 1, 1, 1, 1, 1});
+    EXPECT_TRUE(input.GetState(state));
+    EXPECT_EQ(AsVector(state), std::vector<int>(7, 0));
 }
 
 }  // namespace

@@ -663,6 +663,51 @@ std::string TestSoundFont() {
     return platform::FluidSynthOutput::FindSoundFont();
 }
 
+// The real thing on SDL's dummy device: passes on the device's own thread while the test thread
+// plays, stops and reloads, as the game's frames do.
+TEST(SequencerOnADevice, PassesRunOnTheDeviceClockWhileTheGameCallsIn) {
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    auto device = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
+    ASSERT_NE(device, nullptr) << error;
+    auto log = std::make_shared<platform::MidiLog>();
+    TVekMidi midi;
+    ASSERT_TRUE(midi.Init(std::make_unique<platform::MidiRecorder>(log), false, device.get()));
+    const Bytes song = Smf(0, 480, {OneEventPerTick(100000)});
+    ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
+    ASSERT_TRUE(midi.Play(true));
+    ASSERT_TRUE(WaitFor([&] { return log->Count() > 50; })) << "no passes on the device clock";
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(midi.Stop());
+        ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
+        ASSERT_TRUE(midi.Play(i % 2 == 0));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(midi.CleanUp());
+    const auto count = log->Count();
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(log->Count(), count) << "a pass ran after CleanUp";
+}
+
+TEST(SequencerOnADevice, TheSynthesizerLoadsItsSoundFontBehindTheFirstFrames) {
+    if (TestSoundFont().empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
+    ::setenv("PELLORO_SOUNDFONT", TestSoundFont().c_str(), 0);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    auto device = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
+    ASSERT_NE(device, nullptr) << error;
+    TVekMidi midi;
+    ASSERT_TRUE(midi.Init(device.get()));
+    const Bytes song = Smf(0, 480, {Track{}.Event(0, NoteOn(60, 100)).End(480)});
+    ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
+    ASSERT_TRUE(midi.Play(false));
+    EXPECT_TRUE(WaitFor([&] { return !midi.IsPlay(); })) << "the song never ended on the device";
+    EXPECT_TRUE(midi.CleanUp());
+    // Straight away again: closing while the SoundFont may still be loading must be safe too.
+    ASSERT_TRUE(midi.Init(device.get()));
+    EXPECT_TRUE(midi.CleanUp());
+}
+
 // Passes what the sequencer sends on to the synthesizer and notes the frame of each note-on's pass.
 class NoteTap final : public platform::MidiOutput {
 public:

@@ -308,6 +308,36 @@ TEST(GameMain, CatchingTheRowInOrderClearsTheStageWithTwoHundredPoints) {
     EXPECT_FALSE(game.Slot(0).shadow->visible);
 }
 
+TEST(GameMain, OfTwoLandedNutsUnderTheSquirrelTheLowerSlotIsOfferedFirst) {
+    GameRun run;
+    run.StartGame();
+    run.RunToPlay();
+    Game& game = run.G();
+    // Side by side, and the squirrel's box between them reaches both.
+    game.PlaceNut(1, 96, 92, game.Order()[1]);
+    game.PlaceNut(0, 128, 92, game.Order()[0]);
+    run.WalkTo({128, 108});
+    for (int i = 0; i < 100 && (game.Slot(0).falling || game.Slot(1).falling); ++i) run.Frame();
+    EXPECT_TRUE(run.Meets(0, 128, 108) && run.Meets(1, 128, 108));
+    EXPECT_EQ(game.Cursor().x, 128);
+    run.Hold(platform::kDikSpace, true);
+    run.Frame();
+    EXPECT_EQ(game.CaughtCount(), 1);
+    EXPECT_TRUE(game.Slot(0).caught);
+    EXPECT_FALSE(game.Slot(1).caught);  // one catch a frame, even with Space still down
+    run.Frame();
+    EXPECT_EQ(game.CaughtCount(), 1);
+    EXPECT_TRUE(game.Cursor().visible);
+    EXPECT_EQ(game.Cursor().x, 96);
+    run.Hold(platform::kDikSpace, false);
+    run.Frame();
+    run.Hold(platform::kDikSpace, true);
+    run.Frame();
+    EXPECT_EQ(game.CaughtCount(), 2);
+    EXPECT_EQ(game.PhaseNumber(), Game::kPhaseCleared);
+    EXPECT_EQ(game.Score(), 200);
+}
+
 TEST(GameMain, CatchingTheRowOutOfOrderMarksTheMistakeAndLosesALife) {
     GameRun run;
     run.StartGame();

@@ -3,8 +3,8 @@
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,11 +18,6 @@
 
 namespace {
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 std::string FindXvfb() {
     for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
         const std::string path = std::string(dir) + "/Xvfb";
@@ -31,7 +26,8 @@ std::string FindXvfb() {
     return {};
 }
 
-// One Xvfb on a display number nobody uses, 1024 × 768 × 24, for the whole suite.
+// One Xvfb, 1024 × 768 × 24, for the whole suite; it picks a free display number itself, so suites
+// run side by side do not meet.
 class XServer {
 public:
     bool Start(std::string& why) {
@@ -40,32 +36,35 @@ public:
             why = "Xvfb is not installed (package xvfb)";
             return false;
         }
-        for (int n = 91; n < 160 && display < 0; ++n) {
-            if (!Exists("/tmp/.X11-unix/X" + std::to_string(n)) && !Exists("/tmp/.X" + std::to_string(n) + "-lock"))
-                display = n;
-        }
-        if (display < 0) {
-            why = "no free X display number";
+        int fds[2];
+        if (::pipe(fds) != 0) {
+            why = "pipe failed";
             return false;
         }
-        const std::string name = ":" + std::to_string(display);
         pid = ::fork();
         if (pid == 0) {
-            ::execl(xvfb.c_str(), "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                    static_cast<char*>(nullptr));
+            ::close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            ::execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+                    "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
+        ::close(fds[1]);
         if (pid < 0) {
+            ::close(fds[0]);
             why = "fork failed";
             return false;
         }
-        const std::string socket = "/tmp/.X11-unix/X" + std::to_string(display);
-        for (int i = 0; i < 200 && !Exists(socket); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (!Exists(socket)) {
+        std::string number;
+        pollfd wait{fds[0], POLLIN, 0};
+        char c = 0;
+        while (::poll(&wait, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
+        ::close(fds[0]);
+        if (number.empty()) {
             why = "Xvfb did not start";
             return false;
         }
-        ::setenv("DISPLAY", name.c_str(), 1);
+        ::setenv("DISPLAY", (":" + number).c_str(), 1);
         return true;
     }
     void Stop() {
@@ -77,7 +76,6 @@ public:
     }
 
 private:
-    int display = -1;
     pid_t pid = -1;
 };
 

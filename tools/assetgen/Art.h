@@ -79,9 +79,10 @@ struct LetterStyle {
     int depthPixels;
     int outlinePixels;
 };
-// Stroke-font text: `height` is the capital height in pixels; returns the advance-trimmed image.
+// Stroke-font text: `height` is the capital height in pixels, `width` stretches the glyphs; the
+// result is cropped to the styled letters.
 Image PaintWords(const std::string& text, double height, double width, double spacing, const LetterStyle& style);
-// Small pixel font (5 x 7, doubled) for labels, and 16 x 16 digits.
+// The 5 x 7 pixel font of the labels, each pixel a `scale` square.
 Mask PixelText(int w, int h, const std::string& text, int x, int y, int scale);
 int PixelTextWidth(const std::string& text, int scale);
 

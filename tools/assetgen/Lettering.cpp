@@ -299,15 +299,14 @@ Image MakeCaption() {
     for (const Label& l : labels) {
         const int width = PixelTextWidth(l.text, 2);
         const int x = l.centre - width / 2;
-        // A leaf-green plaque behind the label keeps it readable over the canopy.
+        // A wooden plaque behind the label keeps it readable over the canopy.
         Mask plaque = RoundRect(242, 35, x - 6, 12, x + width + 5, 31, 5);
-        Image& img = out;
-        ShadeCushion(img, plaque, {{RGB(58, 40, 24), RGB(84, 58, 34), RGB(110, 78, 46)}}, 3.0, -0.1);
+        ShadeCushion(out, plaque, {{RGB(58, 40, 24), RGB(84, 58, 34), RGB(110, 78, 46)}}, 3.0, -0.1);
         Mask text = PixelText(242, 35, l.text, x, 15, 2);
         Mask rim = text.Dilated(1);
         rim.Subtract(text);
-        img.Fill(rim, RGB(36, 22, 16));
-        ShadeVertical(img, text, fill, 15, 28);
+        out.Fill(rim, RGB(36, 22, 16));
+        ShadeVertical(out, text, fill, 15, 28);
     }
     Outline(out, kInk);
     return out;

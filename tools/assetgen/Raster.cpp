@@ -121,14 +121,6 @@ Mask Mask::Outside() const {
     return out;
 }
 
-Mask Mask::MirroredX(int axisTwice) const {
-    Mask out(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (Get(x, y)) out.Set(axisTwice - x, y);
-    return out;
-}
-
 Mask Ellipse(int w, int h, double cx, double cy, double rx, double ry) {
     Mask m(w, h);
     if (rx <= 0 || ry <= 0) return m;
@@ -257,12 +249,6 @@ void Image::Blit(const Image& src, int x, int y) {
     for (int sy = 0; sy < src.h; ++sy)
         for (int sx = 0; sx < src.w; ++sx)
             if (Rgb c = src.Get(sx, sy)) Set(x + sx, y + sy, c);
-}
-
-void Image::BlitMirrored(const Image& src, int x, int y) {
-    for (int sy = 0; sy < src.h; ++sy)
-        for (int sx = 0; sx < src.w; ++sx)
-            if (Rgb c = src.Get(src.w - 1 - sx, sy)) Set(x + sx, y + sy, c);
 }
 
 Image Image::Crop(int x, int y, int width, int height) const {
@@ -413,13 +399,6 @@ void PutHeader(std::vector<std::uint8_t>& out, int w, int h, int bits, std::uint
     Put32(out, 0);
 }
 }  // namespace
-
-int CountColours(const Image& img) {
-    std::map<Rgb, int> seen;
-    for (Rgb c : img.Pixels())
-        if (c) seen[c] = 1;
-    return static_cast<int>(seen.size());
-}
 
 std::vector<std::uint8_t> EncodeBmp8(const Image& img) {
     std::vector<Rgb> table{0};

@@ -67,7 +67,6 @@ public:
     Mask Eroded(int radius) const;
     Mask Edge() const;                // pixels with a 4-neighbour outside
     Mask Outside() const;             // pixels outside with a 4-neighbour inside
-    Mask MirroredX(int axisTwice) const;  // x -> axisTwice - x
 
 private:
     int w = 0, h = 0;
@@ -105,7 +104,6 @@ public:
     Mask Opaque() const;
     // Copies the opaque pixels of src with its top left at (x, y).
     void Blit(const Image& src, int x, int y);
-    void BlitMirrored(const Image& src, int x, int y);
     Image Crop(int x, int y, int width, int height) const;
     const std::vector<Rgb>& Pixels() const { return px; }
 
@@ -132,7 +130,6 @@ void Outline(Image& img, Rgb c);
 std::vector<std::uint8_t> EncodeBmp8(const Image& img);
 // 24-bit BMP, for the contact sheet and the mock scene.
 std::vector<std::uint8_t> EncodeBmp24(const Image& img);
-int CountColours(const Image& img);
 
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 

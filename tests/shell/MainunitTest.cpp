@@ -1,0 +1,118 @@
+// The main window driven headless: start-up, frames, repaints, key scripts and a failing frame.
+#include "shell/Mainunit.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include "devices/Vekdraw.h"
+#include "game/Gamemain.h"
+#include "kernel/Kernel.h"
+#include "platform/Resources.h"
+#include "support/TestMedia.h"
+
+namespace {
+
+struct SdlScope {
+    SdlScope() { SDL_Init(0); }
+    ~SdlScope() { SDL_Quit(); }
+};
+
+TMainOptions Headless(std::int64_t frames = 10) {
+    TMainOptions options;
+    options.headless = true;
+    options.frames = frames;
+    options.seed = 7;
+    return options;
+}
+
+TEST(MainForm, StartsTheDevicesKernelAndRootInTheirOrder) {
+    SdlScope sdl;
+    TMainForm form(Headless());
+    // Headless runs have no frame clock: the frames are driven one after another instead.
+    auto log = form.StartupLog();
+    ASSERT_EQ(log.size(), 7u);
+    // The music needs a SoundFont, which a machine may lack; the order is the same either way.
+    EXPECT_TRUE(log[3] == "midi" || log[3] == "midi (not ready)") << log[3];
+    log[3] = "midi";
+    EXPECT_EQ(log, (std::vector<std::string>{"draw", "input", "sound", "midi", "keys", "kernel", "root"}));
+    ASSERT_NE(form.Kernel(), nullptr);
+    ASSERT_NE(form.Root(), nullptr);
+    InputState map;
+    ASSERT_TRUE(form.Input().GetKeys(map));
+    EXPECT_EQ((std::vector<int>{map[0], map[1], map[2], map[3], map[4], map[5], map[6]}),
+              (std::vector<int>{200, 208, 203, 205, 57, 48, 28}));
+}
+
+TEST(MainForm, TheFirstFrameMakesTheGameAndPresentsNothingTheSecondPresents) {
+    SdlScope sdl;
+    TMainForm form(Headless());
+    ASSERT_TRUE(form.RunHeadlessFrame());
+    EXPECT_NE(dynamic_cast<TGameMainMode*>(form.Root()->Child()), nullptr);
+    EXPECT_EQ(form.Draw().PresentCount(), 0);
+    ASSERT_TRUE(form.RunHeadlessFrame());
+    EXPECT_EQ(form.Draw().PresentCount(), 1);
+    EXPECT_EQ(form.Kernel()->TotalTime(), 40) << "every frame advances by the nominal 20 ms";
+}
+
+TEST(MainForm, ARepaintPresentsTheSamePictureAndAdvancesNothing) {
+    SdlScope sdl;
+    TMainForm form(Headless());
+    for (int i = 0; i < 30; ++i) ASSERT_TRUE(form.RunHeadlessFrame());
+    const auto picture = form.Draw().PresentedPicture();
+    const std::int32_t time = form.Kernel()->TotalTime();
+    const std::int32_t elapsed = form.Root()->Child()->Elapsed();
+    form.FormPaint();
+    EXPECT_EQ(form.Draw().PresentedPicture(), picture);
+    EXPECT_EQ(form.Kernel()->TotalTime(), time);
+    EXPECT_EQ(form.Root()->Child()->Elapsed(), elapsed);
+}
+
+TEST(MainForm, KeyScriptEventsApplyBeforeTheirFramesPoll) {
+    SdlScope sdl;
+    TMainOptions options = Headless();
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript("# a comment\n3 Space down\n  4 space UP  # trailing\n", options.keys, error)) << error;
+    TMainForm form(options);
+    std::vector<std::uint16_t> pushed;
+    form.AfterFrame = [&](TMainForm& f) { pushed.push_back(f.Kernel()->Pushed() & kButtonSpace); };
+    for (int i = 0; i < 6; ++i) ASSERT_TRUE(form.RunHeadlessFrame());
+    EXPECT_EQ(pushed, (std::vector<std::uint16_t>{0, 0, 0, kButtonSpace, 0, 0}));
+}
+
+TEST(KeyScript, BadLinesAreNamed) {
+    std::vector<TKeyEvent> events;
+    std::string error;
+    for (const char* bad : {"x Space down", "3 Space", "3 Space sideways", "3 Nothing down", "-1 Space down",
+                            "3 Space down extra"}) {
+        events.clear();
+        EXPECT_FALSE(ParseKeyScript(std::string("# ok\n") + bad + "\n", events, error)) << bad;
+        EXPECT_NE(error.find("line 2"), std::string::npos) << bad << ": " << error;
+    }
+    events.clear();
+    ASSERT_TRUE(ParseKeyScript("9 Left down\n2 57 down\n9 Left up\n", events, error));
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].frame, 2);
+    EXPECT_EQ(events[0].code, 57);
+    EXPECT_TRUE(events[1].down) << "events of one frame keep their order";
+    EXPECT_FALSE(events[2].down);
+}
+
+TEST(MainForm, AFailingFrameStopsTheGameAndKeepsTheMessage) {
+    SdlScope sdl;
+    // Only the difficulty text: the scene text is missing, so making the game fails on the first frame.
+    std::vector<std::uint8_t> difficulty;
+    {
+        auto res = platform::FindResource("TEXT", "DIFICULTY");
+        ASSERT_TRUE(res.has_value());
+        difficulty.assign(res->begin(), res->end());
+    }
+    testmedia::ScopedResources resources({{"TEXT", "DIFICULTY", difficulty}});
+    TMainForm form(Headless());
+    EXPECT_FALSE(form.RunHeadlessFrame());
+    EXPECT_EQ(form.FrameError(), "TTexDb : ファイルがありません");
+    EXPECT_FALSE(form.RunHeadlessFrame()) << "no frame runs after a failed one";
+    EXPECT_EQ(form.FrameNumber(), 0);
+    EXPECT_EQ(form.Run(), 1);
+}
+
+}  // namespace
