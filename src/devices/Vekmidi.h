@@ -131,7 +131,7 @@ private:
     bool inPass = false;
     bool passEnded = false;
     int jumpsThisPass = 0;
-    std::uint64_t passCount = 0;
+    std::atomic<std::uint64_t> passCount{0};
 
     // The audio clock of timer mode, in hundredths of a frame so that 10 ms at 22050 Hz (220.5
     // frames) is carried exactly.
@@ -141,5 +141,5 @@ private:
     int clockChannels = 2;
     std::int64_t clockFrame = 0;
     std::int64_t nextPassAt = 0;  // hundredths of a frame
-    std::int64_t passFrame = 0;
+    std::atomic<std::int64_t> passFrame{0};
 };

@@ -163,29 +163,24 @@ TEST_F(Sequencer, TempoEventsSetBeatsPerMinute) {
     }
 }
 
-TEST_F(Sequencer, RunningStatusRepeatsTheLastStatus) {
+TEST_F(Sequencer, EventsAreSentAsWrittenWithRunningStatus) {
     Track t;
     t.Event(0, {0x90, 0x3C, 0x40}).Event(0, {0x3E, 0x40});
     t.Event(0, {0xC5, 0x05}).Event(0, {0x06});  // program change: one data byte, running status too
     t.Event(0, {0xD1, 0x22}).Event(0, {0xE2, 0x00, 0x40}).Event(0, {0x7F, 0x7F});
+    t.Event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7});  // SysEx: sent with its F0
     ASSERT_TRUE(Load(Smf(0, 480, {t.End(0)})));
     ASSERT_TRUE(midi.Play(false));
+    log->Clear();
     Passes(1);
     std::vector<std::uint32_t> packed;
     for (const MidiMessage& m : Shorts()) packed.push_back(m.packed);
     EXPECT_EQ(packed, (std::vector<std::uint32_t>{0x403C90, 0x403E90, 0x0005C5, 0x0006C5, 0x0022D1, 0x4000E2, 0x7F7FE2}));
-}
-
-TEST_F(Sequencer, SystemExclusiveIsSentWithItsF0) {
-    ASSERT_TRUE(Load(Smf(0, 480, {Track{}.Event(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}).End(0)})));
-    ASSERT_TRUE(midi.Play(false));
-    log->Clear();
-    Passes(1);
     const auto messages = log->Messages();
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages[0].kind, MidiMessage::Kind::Long);
-    EXPECT_EQ(messages[0].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
-    EXPECT_EQ(messages[0].pass, 1u);
+    ASSERT_EQ(messages.size(), 9u) << "seven short messages, the SysEx, and the reset at the song's end";
+    EXPECT_EQ(messages[7].kind, MidiMessage::Kind::Long);
+    EXPECT_EQ(messages[7].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(messages[7].pass, 1u);
 }
 
 TEST_F(Sequencer, WholeSongLoopRestartsWithRunningStatusCleared) {
@@ -487,7 +482,7 @@ TEST_F(Sequencer, SongsByNameComeFromResourcesThenFiles) {
     ASSERT_NE(f, nullptr);
     std::fwrite(song.data(), 1, song.size(), f);
     std::fclose(f);
-    testmedia::ScopedResources resources({{"MIDI", "BGM0", song}, {"MIDI", path, testmedia::Bytes("MThd broken")}});
+    auto resources = std::make_unique<testmedia::ScopedResources>(std::vector<testmedia::Resource>{{"MIDI", "BGM0", song}});
 
     EXPECT_EQ(midi.CurrentSong(), "NULL");
     EXPECT_FALSE(midi.IsPlay("NULL"));
@@ -503,23 +498,18 @@ TEST_F(Sequencer, SongsByNameComeFromResourcesThenFiles) {
     Passes(1);
     EXPECT_EQ(Shorts().size(), 9u) << "playing by name starts the song again from its beginning";
 
-    EXPECT_FALSE(midi.Play(path, true)) << "a resource that does not parse is not retried as a file";
-    EXPECT_FALSE(midi.IsPlay());
-    EXPECT_EQ(midi.CurrentSong(), "bgm0");
-    EXPECT_FALSE(midi.Load("no-such-song"));
-    std::remove(path.c_str());
-}
-
-TEST_F(Sequencer, SongFilesLoadByPath) {
-    const Bytes song = Smf(0, 480, {OneEventPerTick(20)});
-    const std::string path = ::testing::TempDir() + "vekmidi-file.mid";
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(song.data(), 1, song.size(), f);
-    std::fclose(f);
-    EXPECT_TRUE(midi.Play(path, false));
+    resources.reset();
+    {
+        testmedia::ScopedResources broken({{"MIDI", path, testmedia::Bytes("MThd broken")}});
+        EXPECT_FALSE(midi.Play(path, true)) << "a resource that does not parse is not retried as a file";
+        EXPECT_FALSE(midi.IsPlay());
+        EXPECT_EQ(midi.CurrentSong(), "bgm0");
+    }
+    log->Clear();
+    EXPECT_TRUE(midi.Play(path, false)) << "no resource of that name: the file";
     Passes(1);
     EXPECT_EQ(Shorts().size(), 9u);
+    EXPECT_FALSE(midi.Load("no-such-song"));
     std::remove(path.c_str());
 }
 

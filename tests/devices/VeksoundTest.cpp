@@ -180,26 +180,6 @@ TEST_F(SoundDevice, PlaysTheWaveSampleForSample) {
     EXPECT_FALSE(sound.IsPlaying(0));
 }
 
-TEST_F(SoundDevice, ConvertsMono8BitToTheOutputFormat) {
-    ASSERT_TRUE(Load(Riff({Chunk("fmt ", Format(1, 8, 22050)), Chunk("data", Bytes(100, 128 + 10))})));
-    ASSERT_TRUE(sound.Play(0));
-    auto out = Render(100);
-    for (std::size_t i = 0; i < out.size(); ++i) ASSERT_EQ(out[i], 10 * 256) << "sample " << i;
-}
-
-TEST_F(SoundDevice, ConvertsTheRateOnce) {
-    // 1000 frames at 11025 Hz last as long as 2000 frames of the output.
-    ASSERT_TRUE(Load(Riff({Chunk("fmt ", Format(2, 16, 11025)), Chunk("data", Pcm16(Constant(1000, 8000)))})));
-    ASSERT_TRUE(sound.Play(0));
-    auto out = Render(3000);
-    int last = -1;
-    for (int f = 0; f < 3000; ++f) {
-        if (out[static_cast<std::size_t>(2 * f)] != 0) last = f;
-    }
-    EXPECT_NEAR(last, 2000, 8);
-    EXPECT_NEAR(out[2 * 1000], 8000, 80);  // the middle of the sound keeps its level
-}
-
 TEST_F(SoundDevice, FourVoicesOverlapAndTheFifthRestartsTheOldest) {
     const int length = 1000;
     const auto wave = Ramp(length);
@@ -373,17 +353,42 @@ TEST(SoundDeviceProperties, BitsAreSixteenOrEight) {
     }
 }
 
-TEST(SoundDeviceMonoOutput, StereoWavesAreMixedDown) {
-    auto output = platform::AudioOutput::OpenOffline(22050, 16, false);
-    TVekSound sound;
-    ASSERT_TRUE(sound.Init(output.get()));
-    const Bytes wave = StereoWave(std::vector<std::int16_t>(20, 1000));
-    ASSERT_TRUE(sound.LoadFile(wave.data(), wave.size()));
-    ASSERT_TRUE(sound.Play(0));
-    std::vector<std::int16_t> out;
-    output->RenderOffline(10, &out);
-    ASSERT_EQ(out.size(), 10u);
-    EXPECT_NEAR(out[0], 1000, 1);
+// Waves are converted once, at load, to the output's rate, width and channels.
+TEST(SoundDeviceConversion, WavesTakeTheOutputsFormat) {
+    struct Case {
+        const char* what;
+        bool stereoOutput;
+        Bytes wave;
+        int frames;            // frames of output the wave lasts
+        std::int16_t level;    // the level in the middle of the sound
+        std::int16_t tolerance;
+    };
+    const Case cases[] = {
+        {"8-bit mono to 16-bit stereo", true, Riff({Chunk("fmt ", Format(1, 8, 22050)), Chunk("data", Bytes(100, 128 + 10))}), 100,
+         10 * 256, 0},
+        {"11025 Hz lasts twice as many frames", true,
+         Riff({Chunk("fmt ", Format(2, 16, 11025)), Chunk("data", Pcm16(Constant(1000, 8000)))}), 2000, 8000, 80},
+        {"stereo mixed down for a mono output", false, StereoWave(std::vector<std::int16_t>(200, 1000)), 100, 1000, 1},
+    };
+    for (const Case& c : cases) {
+        auto output = platform::AudioOutput::OpenOffline(22050, 16, c.stereoOutput);
+        TVekSound sound;
+        ASSERT_TRUE(sound.Init(output.get()));
+        ASSERT_TRUE(sound.LoadFile(c.wave.data(), c.wave.size())) << c.what;
+        ASSERT_TRUE(sound.Play(0));
+        std::vector<std::int16_t> out;
+        output->RenderOffline(3000, &out);
+        const std::size_t channels = c.stereoOutput ? 2 : 1;
+        int last = -1;
+        for (int f = 0; f < 3000; ++f) {
+            if (out[static_cast<std::size_t>(f) * channels] != 0) last = f;
+        }
+        EXPECT_NEAR(last + 1, c.frames, c.tolerance ? 8 : 0) << c.what;
+        EXPECT_NEAR(out[static_cast<std::size_t>(c.frames / 2) * channels], c.level, c.tolerance) << c.what;
+        if (channels == 2) {
+            EXPECT_EQ(out[static_cast<std::size_t>(c.frames / 2) * 2], out[static_cast<std::size_t>(c.frames / 2) * 2 + 1]) << c.what;
+        }
+    }
 }
 
 }  // namespace
