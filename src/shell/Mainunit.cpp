@@ -19,7 +19,6 @@ namespace {
 constexpr int kClientWidth = 320;   // pixels
 constexpr int kClientHeight = 240;  // pixels
 constexpr std::uint32_t kFrameInterval = 20;  // ms
-constexpr int kOutputRate = 22050;  // samples per second
 
 // Only one tick may wait in the event queue: a slow frame is not followed by a burst.
 std::atomic<bool> gTickPending{false};

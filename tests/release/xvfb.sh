@@ -4,7 +4,8 @@
 #                         runs CMD for SECONDS, then sends SIGTERM (SDL makes it a quit request)
 #                         and waits up to 30 s more; standard error goes to OUT; sets run_status to
 #                         the exit status, 124 for a program that had to be killed, 128+N for signal N,
-#                         and run_early=1 when the program ended before it was asked to.
+#                         and run_early=1 when the program ended before it was asked to; the
+#                         function named by $before_term, if any, runs just before the SIGTERM.
 
 xvfb_pid=""
 xvfb_dir=""
@@ -56,6 +57,7 @@ run_window() {
     waited=$((waited + 1))
   done
   if [ "$run_early" = 0 ]; then
+    if [ -n "${before_term:-}" ]; then "$before_term" || true; fi
     kill -TERM "$pid" 2>/dev/null || true
     waited=0
     while kill -0 "$pid" 2>/dev/null && [ "$waited" -lt 300 ]; do
@@ -69,9 +71,7 @@ run_window() {
       return 0
     fi
   fi
-  set +e
-  wait "$pid"
-  run_status=$?
-  set -e
+  run_status=0
+  wait "$pid" || run_status=$?
   return 0
 }
