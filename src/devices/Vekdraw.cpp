@@ -169,7 +169,7 @@ private:
     int bits[3];
 };
 
-// ---- colour-keyed blits and fades, 16 bytes at a time where the pixel is 2 or 4 bytes -----------
+// ---- colour-keyed blits, 16 bytes at a time where the pixel is 2 or 4 bytes, and the fades -----
 
 template <typename E>
 struct Lanes;

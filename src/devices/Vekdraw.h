@@ -36,6 +36,10 @@ public:
     // The form the main window uses: Width, Height, FullScreen and ColorDepth as set.
     // A null window gives a device with no presenter (headless) in 32-bit XRGB.
     bool Init(platform::Window* window);
+    // Windowed, the back buffer takes the window's pixel format (XRGB8888 if it has no format code) and
+    // Update stretches it over the client area. Full screen puts the window in desktop full screen, takes
+    // 16 (5-6-5), 24 or 32 bits as asked, and Update centres the buffer in a black 640 × 480 frame.
+    // A window already in full screen when a windowed Init comes is left so unless this device put it there.
     bool Init(platform::Window* window, int width, int height, bool fullScreen, int bitsPerPixel);
     // No presenter, surfaces in the pixel format of the given code (1 5-5-5, 2 5-6-5, 3 24-bit, 4 32-bit).
     bool InitHeadless(int formatCode, int width, int height);

@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# The program where its environment falls short: no audio device, no SoundFont, no Japanese font.
+# Each must still play (silently, without music, or unchanged) and end with status 0.
+#   faults.sh PROGRAM
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+program="${1:?usage: faults.sh PROGRAM}"
+# shellcheck source=xvfb.sh
+. "$here/xvfb.sh"
+
+work="$(mktemp -d /tmp/pelloro-faults.XXXXXX)"
+mkdir "$work/empty"
+cleanup() { stop_xvfb; rm -rf "$work"; }
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+skip() { echo "SKIPPED: $*" >&2; }
+headless=(--headless --demo --seed 1 --frames 300)
+midi_message="MIDIマッパーを開けませんでした。"
+
+nonzero_bytes() { if [ -f "$1" ]; then tr -d "\\0" <"$1" | wc -c; else echo 0; fi; }
+
+# Hiding a folder needs a private mount namespace (root, or user namespaces).
+can_hide=0
+if unshare --mount --propagation private sh -c "mount --bind '$work/empty' '$work/empty'" 2>/dev/null; then
+  can_hide=1
+fi
+hidden() {  # FOLDER CMD... : runs CMD with FOLDER looking empty
+  local folder="$1"
+  shift
+  unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shift && exec "$@"' \
+    "$work/empty" "$folder" "$@"
+}
+
+# The one message box a device shows waits for its OK; press it, as a player would.
+dismiss_box() {
+  local id="" i
+  for i in $(seq 100); do
+    id=$(xwininfo -display "$DISPLAY" -root -tree 2>/dev/null | awk '/"Error"/ { print $1; exit }')
+    [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "$id" ] || return 1
+  xdotool windowfocus --sync "$id" key Return
+}
+
+window_colours() {
+  import -display "$DISPLAY" -window root -crop 320x240+352+264 +repage "$work/screen.png" 2>/dev/null &&
+    convert "$work/screen.png" -format %k info: 2>/dev/null || echo 0
+}
+
+# A window run of a few seconds with the message box (if any) dismissed; checks status 0 and a picture.
+window_case() {  # LABEL EXPECT_BOX(0|1) CMD...   returns 1 when a check failed
+  local label="$1" expect_box="$2" before=$failures
+  shift 2
+  "$@" --demo --seed 1 2>"$work/err" >/dev/null &
+  local pid=$! box=0
+  if [ "$expect_box" = 1 ] || grep -q "$midi_message" "$work/err" 2>/dev/null; then
+    if dismiss_box; then box=1; else fail "$label: no message box to dismiss"; fi
+  fi
+  sleep 4
+  local colours
+  colours=$(window_colours)
+  kill -TERM "$pid" 2>/dev/null || true
+  local i
+  for i in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -KILL "$pid"
+    fail "$label: still running 30 s after SIGTERM"
+  fi
+  local status=0
+  wait "$pid" || status=$?
+  [ "$status" = 0 ] || fail "$label: exit status $status"
+  [ "$colours" -gt 16 ] || fail "$label: the window showed $colours colours"
+  if [ "$expect_box" = 1 ]; then
+    grep -qxF "$midi_message" "$work/err" || fail "$label: no '$midi_message' on standard error"
+  fi
+  if grep -q -E "^pelloro:|Sanitizer|runtime error:" "$work/err"; then fail "$label: $(head -c 2000 "$work/err")"; fi
+  [ "$failures" = "$before" ] || return 1
+  echo "$label: exit 0, $colours colours on screen${box:+, message box dismissed: $box}"
+}
+
+command -v xdotool >/dev/null || { echo "faults: xdotool is missing (package xdotool)" >&2; exit 1; }
+command -v import >/dev/null || { echo "faults: ImageMagick's import is missing (package imagemagick)" >&2; exit 1; }
+start_xvfb
+
+# The reference: a headless run with everything in place.
+status=0
+"$program" "${headless[@]}" --audio-out "$work/music.wav" --screenshot "$work/normal.bmp" 2>"$work/err" || status=$?
+[ "$status" = 0 ] || fail "the reference run: status $status: $(cat "$work/err")"
+
+# (a) No audio device: no sound, so no music either (the MIDI message says so); the game plays on.
+(
+  export SDL_AUDIODRIVER=nonexistent
+  window_case "no audio device" 1 "$program"
+) || failures=$((failures + 1))
+
+# (b) No SoundFont: the MIDI message, then the game without music.
+if [ "$can_hide" = 1 ]; then
+  status=0
+  hidden /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program" "${headless[@]}" \
+    --audio-out "$work/nomusic.wav" 2>"$work/err" || status=$?
+  [ "$status" = 0 ] || fail "no SoundFont, headless: status $status"
+  grep -qxF "$midi_message" "$work/err" || fail "no SoundFont, headless: no '$midi_message' on standard error"
+  with=$(nonzero_bytes "$work/music.wav")
+  without=$(nonzero_bytes "$work/nomusic.wav")
+  # The sound effects remain, the music is gone.
+  [ "$without" -gt 0 ] || fail "no SoundFont, headless: no sound effects either"
+  [ "$((without * 2))" -lt "$with" ] || fail "no SoundFont, headless: as loud as with music ($without vs $with)"
+  echo "no SoundFont, headless: exit 0, the message, $without of $with bytes still sounding"
+  (
+    export SDL_AUDIODRIVER=dummy
+    window_case "no SoundFont, window" 1 hidden /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program"
+  ) || failures=$((failures + 1))
+else
+  skip "no SoundFont: cannot hide /usr/share/sounds/sf2 here (no mount namespace)"
+fi
+# A SoundFont variable naming nothing: the game still starts and ends normally.
+status=0
+PELLORO_SOUNDFONT=/nonexistent/none.sf2 "$program" "${headless[@]}" 2>"$work/err" || status=$?
+[ "$status" = 0 ] || fail "PELLORO_SOUNDFONT naming nothing: status $status"
+echo "PELLORO_SOUNDFONT naming nothing: exit 0$(grep -qxF "$midi_message" "$work/err" && echo ', the MIDI message')"
+
+# (c) No IPA font: the scene draws no text, so the picture is the same.
+if [ "$can_hide" = 1 ]; then
+  status=0
+  hidden /usr/share/fonts "$program" "${headless[@]}" --screenshot "$work/nofont.bmp" 2>"$work/err" || status=$?
+  [ "$status" = 0 ] || fail "no fonts: status $status: $(cat "$work/err")"
+  cmp -s "$work/normal.bmp" "$work/nofont.bmp" || fail "no fonts: the picture changed"
+  echo "no fonts: exit 0, the same picture"
+else
+  skip "no fonts: cannot hide /usr/share/fonts here (no mount namespace)"
+fi
+
+if [ "$failures" -gt 0 ]; then
+  echo "faults: $failures failure(s)" >&2
+  exit 1
+fi
+echo "faults: every case passed"
