@@ -25,12 +25,9 @@ can_hide=0
 if unshare --mount --propagation private sh -c "mount --bind '$work/empty' '$work/empty'" 2>/dev/null; then
   can_hide=1
 fi
-hidden() {  # FOLDER CMD... : runs CMD with FOLDER looking empty
-  local folder="$1"
-  shift
-  unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shift && exec "$@"' \
-    "$work/empty" "$folder" "$@"
-}
+# hidden FOLDER CMD... runs CMD with FOLDER looking empty. A command, not a function, so that a
+# background run's process id is the program's own.
+hidden=(unshare --mount --propagation private sh -c 'mount --bind "$0" "$1" && shift && exec "$@"' "$work/empty")
 
 # The one message box a device shows waits for its OK; press it, as a player would.
 dismiss_box() {
@@ -98,7 +95,7 @@ status=0
 # (b) No SoundFont: the MIDI message, then the game without music.
 if [ "$can_hide" = 1 ]; then
   status=0
-  hidden /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program" "${headless[@]}" \
+  "${hidden[@]}" /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program" "${headless[@]}" \
     --audio-out "$work/nomusic.wav" 2>"$work/err" || status=$?
   [ "$status" = 0 ] || fail "no SoundFont, headless: status $status"
   grep -qxF "$midi_message" "$work/err" || fail "no SoundFont, headless: no '$midi_message' on standard error"
@@ -110,7 +107,7 @@ if [ "$can_hide" = 1 ]; then
   echo "no SoundFont, headless: exit 0, the message, $without of $with bytes still sounding"
   (
     export SDL_AUDIODRIVER=dummy
-    window_case "no SoundFont, window" 1 hidden /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program"
+    window_case "no SoundFont, window" 1 "${hidden[@]}" /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program"
   ) || failures=$((failures + 1))
 else
   skip "no SoundFont: cannot hide /usr/share/sounds/sf2 here (no mount namespace)"
@@ -124,7 +121,7 @@ echo "PELLORO_SOUNDFONT naming nothing: exit 0$(grep -qxF "$midi_message" "$work
 # (c) No IPA font: the scene draws no text, so the picture is the same.
 if [ "$can_hide" = 1 ]; then
   status=0
-  hidden /usr/share/fonts "$program" "${headless[@]}" --screenshot "$work/nofont.bmp" 2>"$work/err" || status=$?
+  "${hidden[@]}" /usr/share/fonts "$program" "${headless[@]}" --screenshot "$work/nofont.bmp" 2>"$work/err" || status=$?
   [ "$status" = 0 ] || fail "no fonts: status $status: $(cat "$work/err")"
   cmp -s "$work/normal.bmp" "$work/nofont.bmp" || fail "no fonts: the picture changed"
   echo "no fonts: exit 0, the same picture"
