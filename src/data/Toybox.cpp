@@ -147,3 +147,5 @@ void TToyBox::ClearToys() {
     for (auto& toy : toys) toy.reset();
     toys.clear();
 }
+
+TVekDraw* TToyBox::DrawDevice() const { return kernel ? kernel->Draw() : nullptr; }

@@ -10,6 +10,7 @@
 #include "toys/Toyobject.h"
 
 class TKernel;
+class TVekDraw;
 class TTexDb;
 
 class TToyBox {
@@ -48,6 +49,8 @@ public:
     void ClearToys();
 
     TKernel* Kernel() const { return kernel; }
+    // The draw device the toys draw through; null without a kernel or a draw device.
+    TVekDraw* DrawDevice() const;
     const std::string& ResourceDir() const { return resourceDir; }
 
 private:

@@ -16,10 +16,7 @@ constexpr std::int64_t kWaveStagger = 40;    // ms between neighbouring characte
 constexpr double kWaveAmplitude = 8.0;       // pixels
 constexpr double kWaveCyclesPerMs = 0.00125;  // 1 / 800
 
-TVekDraw* DrawDevice(const TToyBox* box) {
-    if (box == nullptr || box->Kernel() == nullptr) return nullptr;
-    return box->Kernel()->Draw();
-}
+TVekDraw* DrawDevice(const TToyBox* box) { return box ? box->DrawDevice() : nullptr; }
 
 }  // namespace
 

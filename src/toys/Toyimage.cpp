@@ -7,10 +7,7 @@
 
 namespace {
 
-TVekDraw* DrawDevice(const TToyBox* box) {
-    if (box == nullptr || box->Kernel() == nullptr) return nullptr;
-    return box->Kernel()->Draw();
-}
+TVekDraw* DrawDevice(const TToyBox* box) { return box ? box->DrawDevice() : nullptr; }
 
 }  // namespace
 
