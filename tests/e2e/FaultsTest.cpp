@@ -20,6 +20,8 @@
 
 #include "game/Names.h"
 
+extern char** environ;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -49,6 +51,24 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 Outcome RunProgram(const std::string& program, const fs::path& dir, const std::vector<std::string>& args) {
     Outcome outcome;
     const fs::path errorsFile = dir / ".stderr";
+    // Headless, the program needs no display and no session bus (whose connection a sanitized build
+    // would count as a leak of the synthesizer's library).
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("WAYLAND_DISPLAY=", 0) == 0 ||
+            entry.rfind("DBUS_SESSION_BUS_ADDRESS=", 0) == 0) {
+            continue;
+        }
+        environment.push_back(entry);
+    }
+    std::vector<char*> envp;
+    for (std::string& entry : environment) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(dir.c_str()) != 0) ::_exit(127);
@@ -57,11 +77,7 @@ Outcome RunProgram(const std::string& program, const fs::path& dir, const std::v
         if (null < 0 || err < 0) ::_exit(127);
         ::dup2(null, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
     if (pid < 0) return outcome;

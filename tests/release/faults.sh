@@ -50,7 +50,10 @@ window_colours() {
 window_case() {  # LABEL EXPECT_BOX(0|1) CMD...   returns 1 when a check failed
   local label="$1" expect_box="$2" before=$failures
   shift 2
-  "$@" --demo --seed 1 2>"$work/err" >/dev/null &
+  # In the ASan build a window run looks for memory errors but not for leaks: the GL driver's JIT code
+  # and D-Bus keep allocations for the life of the process that LeakSanitizer can neither unwind nor
+  # tell from leaks. The headless runs here and the soak do check for leaks.
+  ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" "$@" --demo --seed 1 2>"$work/err" >/dev/null &
   local pid=$! box=0
   if [ "$expect_box" = 1 ] || grep -q "$midi_message" "$work/err" 2>/dev/null; then
     if dismiss_box; then box=1; else fail "$label: no message box to dismiss"; fi
@@ -74,28 +77,25 @@ window_case() {  # LABEL EXPECT_BOX(0|1) CMD...   returns 1 when a check failed
   fi
   if grep -q -E "^pelloro:|Sanitizer|runtime error:" "$work/err"; then fail "$label: $(head -c 2000 "$work/err")"; fi
   [ "$failures" = "$before" ] || return 1
-  echo "$label: exit 0, $colours colours on screen${box:+, message box dismissed: $box}"
+  echo "$label: exit 0, $colours colours on screen$([ "$box" = 1 ] && echo ', the message box dismissed')"
 }
 
 command -v xdotool >/dev/null || { echo "faults: xdotool is missing (package xdotool)" >&2; exit 1; }
 command -v import >/dev/null || { echo "faults: ImageMagick's import is missing (package imagemagick)" >&2; exit 1; }
-start_xvfb
+# The headless runs reach no display and no session bus: FluidSynth would otherwise open a D-Bus
+# connection (for real-time threads) that lives as long as the process, which LeakSanitizer reports.
+headless_env=(env -u DISPLAY -u WAYLAND_DISPLAY -u DBUS_SESSION_BUS_ADDRESS)
 
 # The reference: a headless run with everything in place.
 status=0
-"$program" "${headless[@]}" --audio-out "$work/music.wav" --screenshot "$work/normal.bmp" 2>"$work/err" || status=$?
+"${headless_env[@]}" "$program" "${headless[@]}" --audio-out "$work/music.wav" --screenshot "$work/normal.bmp" 2>"$work/err" || status=$?
 [ "$status" = 0 ] || fail "the reference run: status $status: $(cat "$work/err")"
-
-# (a) No audio device: no sound, so no music either (the MIDI message says so); the game plays on.
-(
-  export SDL_AUDIODRIVER=nonexistent
-  window_case "no audio device" 1 "$program"
-) || failures=$((failures + 1))
 
 # (b) No SoundFont: the MIDI message, then the game without music.
 if [ "$can_hide" = 1 ]; then
+  before=$failures
   status=0
-  "${hidden[@]}" /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program" "${headless[@]}" \
+  "${hidden[@]}" /usr/share/sounds/sf2 "${headless_env[@]}" -u PELLORO_SOUNDFONT "$program" "${headless[@]}" \
     --audio-out "$work/nomusic.wav" 2>"$work/err" || status=$?
   [ "$status" = 0 ] || fail "no SoundFont, headless: status $status"
   grep -qxF "$midi_message" "$work/err" || fail "no SoundFont, headless: no '$midi_message' on standard error"
@@ -104,29 +104,46 @@ if [ "$can_hide" = 1 ]; then
   # The sound effects remain, the music is gone.
   [ "$without" -gt 0 ] || fail "no SoundFont, headless: no sound effects either"
   [ "$((without * 2))" -lt "$with" ] || fail "no SoundFont, headless: as loud as with music ($without vs $with)"
-  echo "no SoundFont, headless: exit 0, the message, $without of $with bytes still sounding"
-  (
-    export SDL_AUDIODRIVER=dummy
-    window_case "no SoundFont, window" 1 "${hidden[@]}" /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program"
-  ) || failures=$((failures + 1))
+  [ "$failures" != "$before" ] || echo "no SoundFont, headless: exit 0, the message, $without of $with bytes still sounding"
 else
   skip "no SoundFont: cannot hide /usr/share/sounds/sf2 here (no mount namespace)"
 fi
 # A SoundFont variable naming nothing: the game still starts and ends normally.
 status=0
-PELLORO_SOUNDFONT=/nonexistent/none.sf2 "$program" "${headless[@]}" 2>"$work/err" || status=$?
-[ "$status" = 0 ] || fail "PELLORO_SOUNDFONT naming nothing: status $status"
-echo "PELLORO_SOUNDFONT naming nothing: exit 0$(grep -qxF "$midi_message" "$work/err" && echo ', the MIDI message')"
+PELLORO_SOUNDFONT=/nonexistent/none.sf2 "${headless_env[@]}" "$program" "${headless[@]}" 2>"$work/err" || status=$?
+if [ "$status" = 0 ]; then
+  echo "PELLORO_SOUNDFONT naming nothing: exit 0$(grep -qxF "$midi_message" "$work/err" && echo ', the MIDI message')"
+else
+  fail "PELLORO_SOUNDFONT naming nothing: status $status: $(cat "$work/err")"
+fi
 
 # (c) No IPA font: the scene draws no text, so the picture is the same.
 if [ "$can_hide" = 1 ]; then
+  before=$failures
   status=0
-  "${hidden[@]}" /usr/share/fonts "$program" "${headless[@]}" --screenshot "$work/nofont.bmp" 2>"$work/err" || status=$?
+  "${hidden[@]}" /usr/share/fonts "${headless_env[@]}" "$program" "${headless[@]}" --screenshot "$work/nofont.bmp" 2>"$work/err" || status=$?
   [ "$status" = 0 ] || fail "no fonts: status $status: $(cat "$work/err")"
   cmp -s "$work/normal.bmp" "$work/nofont.bmp" || fail "no fonts: the picture changed"
-  echo "no fonts: exit 0, the same picture"
+  [ "$failures" != "$before" ] || echo "no fonts: exit 0, the same picture"
 else
   skip "no fonts: cannot hide /usr/share/fonts here (no mount namespace)"
+fi
+
+# --- in a window ---------------------------------------------------------------------------------
+start_xvfb
+
+# (a) No audio device: no sound, so no music either (the MIDI message says so); the game plays on.
+(
+  export SDL_AUDIODRIVER=nonexistent
+  window_case "no audio device" 1 "$program"
+) || failures=$((failures + 1))
+
+# (b) again in a window: the message box, then the game without music.
+if [ "$can_hide" = 1 ]; then
+  (
+    export SDL_AUDIODRIVER=dummy
+    window_case "no SoundFont, window" 1 "${hidden[@]}" /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program"
+  ) || failures=$((failures + 1))
 fi
 
 if [ "$failures" -gt 0 ]; then
