@@ -1,4 +1,4 @@
-// assetgen OUTDIR [--contact-sheet FILE] [--scene-mock FILE]
+// assetgen OUTDIR [--contact-sheet FILE] [--scene-mock FILE] [--icons DIR]
 // Writes every bitmap, wave and the song of the game into OUTDIR. The output depends on nothing but
 // this program, so the committed resources can be rebuilt byte for byte.
 #include <cstdio>
@@ -32,26 +32,32 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
+// The desktop icons, drawn from the squirrel's head (Icons.cpp).
+bool WriteIcons(const std::string& dir);
+
 int main(int argc, char** argv) {
-    std::string outDir, contactSheet, sceneMock;
+    std::string outDir, contactSheet, sceneMock, iconDir;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--contact-sheet") && i + 1 < argc) {
             contactSheet = argv[++i];
         } else if (!std::strcmp(argv[i], "--scene-mock") && i + 1 < argc) {
             sceneMock = argv[++i];
+        } else if (!std::strcmp(argv[i], "--icons") && i + 1 < argc) {
+            iconDir = argv[++i];
         } else if (argv[i][0] != '-' && outDir.empty()) {
             outDir = argv[i];
         } else {
-            std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp]\n");
+            std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp] [--icons DIR]\n");
             return 2;
         }
     }
-    if (outDir.empty() && contactSheet.empty() && sceneMock.empty()) {
-        std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp]\n");
+    if (outDir.empty() && contactSheet.empty() && sceneMock.empty() && iconDir.empty()) {
+        std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp] [--icons DIR]\n");
         return 2;
     }
     const std::vector<art::NamedImage> images = AllImages();
     bool ok = true;
+    if (!iconDir.empty()) ok = WriteIcons(iconDir) && ok;
     if (!outDir.empty()) {
         for (const art::NamedImage& n : images) ok = Write(outDir + "/" + n.name + ".bmp", art::EncodeBmp8(n.image)) && ok;
         ok = Write(outDir + "/get.wav", audio::MakeGet()) && ok;
