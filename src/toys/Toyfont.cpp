@@ -7,6 +7,7 @@
 #include "data/Toybox.h"
 #include "devices/Vekdraw.h"
 #include "kernel/Kernel.h"
+#include "toys/Toyimage.h"
 #include "toys/Toyshape.h"
 
 namespace {
@@ -21,15 +22,12 @@ TVekDraw* DrawDevice(const TToyBox* box) { return box ? box->DrawDevice() : null
 }  // namespace
 
 TToyFont::TToyFont(TToyBox* box, TTexDb& db) : TToyObject(box, "Font", "") {
-    const std::string nameValue = db.ReadValue("name").Text();
-    const std::string fileValue = db.ReadValue("fileName").Text();
-    // Read last, so that the width lines are the ones after size.
-    const TexValue size = db.ReadValue("size");
-    if (box != nullptr) box->LoadSprite(nameValue, fileValue, size.Int(0), size.Int(1));
-    name = nameValue;
-    fileName = fileValue;
-    cellWidth = size.Int(0);
-    cellHeight = size.Int(1);
+    // The size line is read last, so the width lines are the ones after it.
+    const TSpriteRecord record = TSpriteRecord::ReadAndLoad(box, db);
+    name = record.name;
+    fileName = record.fileName;
+    cellWidth = record.cellWidth;
+    cellHeight = record.cellHeight;
 
     // Every line after size is a width line whatever its key; a line's widths end at its first 0.
     int next = 0;

@@ -11,16 +11,23 @@ TVekDraw* DrawDevice(const TToyBox* box) { return box ? box->DrawDevice() : null
 
 }  // namespace
 
-TToyImage::TToyImage(TToyBox* box, TTexDb& db) : TToyObject(box, "Image", "") {
-    const std::string nameValue = db.ReadValue("name").Text();
-    const std::string fileValue = db.ReadValue("fileName").Text();
+TSpriteRecord TSpriteRecord::ReadAndLoad(TToyBox* box, TTexDb& db) {
+    TSpriteRecord record;
+    record.name = db.ReadValue("name").Text();
+    record.fileName = db.ReadValue("fileName").Text();
     const TexValue size = db.ReadValue("size");
-    // The image exists even when its bitmap does not load; its cells then simply draw nothing.
-    if (box != nullptr) box->LoadSprite(nameValue, fileValue, size.Int(0), size.Int(1));
-    name = nameValue;
-    fileName = fileValue;
-    cellWidth = size.Int(0);
-    cellHeight = size.Int(1);
+    record.cellWidth = size.Int(0);
+    record.cellHeight = size.Int(1);
+    if (box != nullptr) box->LoadSprite(record.name, record.fileName, record.cellWidth, record.cellHeight);
+    return record;
+}
+
+TToyImage::TToyImage(TToyBox* box, TTexDb& db) : TToyObject(box, "Image", "") {
+    const TSpriteRecord record = TSpriteRecord::ReadAndLoad(box, db);
+    name = record.name;
+    fileName = record.fileName;
+    cellWidth = record.cellWidth;
+    cellHeight = record.cellHeight;
 }
 
 TToyImage::~TToyImage() {

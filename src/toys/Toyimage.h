@@ -7,6 +7,18 @@
 
 class TTexDb;
 
+// What an image and a font read of their record, in this order: name, fileName, then size, which
+// leaves the key cursor on the size line. Reading it also asks the toy box to load the sprite under
+// that name; a bitmap that fails to load is not examined, its cells simply draw nothing.
+struct TSpriteRecord {
+    std::string name;
+    std::string fileName;
+    std::int32_t cellWidth = 0;
+    std::int32_t cellHeight = 0;
+
+    static TSpriteRecord ReadAndLoad(TToyBox* box, TTexDb& db);
+};
+
 class TToyImage : public TToyObject {
 public:
     TToyImage(TToyBox* box, TTexDb& db);
