@@ -364,13 +364,11 @@ void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
 // TTexDb
 
 TTexDb::TTexDb(const std::string& sourceName) {
-    if (auto resource = platform::FindResource("TEXT", sourceName)) {
-        Parse(*resource);
-        return;
+    platform::Medium text;
+    if (platform::LoadResourceOrFile("TEXT", sourceName, text) != platform::FileStatus::kRead) {
+        throw EDataError("TTexDb : ファイルがありません");
     }
-    std::vector<std::uint8_t> file;
-    if (!platform::ReadWholeFile(sourceName, file)) throw EDataError("TTexDb : ファイルがありません");
-    Parse(file);
+    Parse(text.bytes);
 }
 
 TTexDb TTexDb::FromBytes(std::span<const std::uint8_t> text) {

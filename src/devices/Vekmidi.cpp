@@ -15,6 +15,8 @@
 
 namespace {
 
+// bytes: a song file larger than this is refused unread; a game's song is a few kilobytes.
+constexpr std::size_t kMaxSongBytes = 16u << 20;
 constexpr std::uint32_t kMinTempoMicros = 1000;  // µs per quarter note: 60000 bpm, 1 ms per beat
 
 std::function<void(const std::string&)>& MessageHandler() {
@@ -129,14 +131,12 @@ void TVekMidi::ClearTracks() {
 bool TVekMidi::Load(const std::string& name) {
     if (!opened) return false;
     // The bytes are found before the lock is taken: a file read must not hold up the audio clock.
-    // A resource that is there but does not parse is the answer; the file of that name is not tried.
-    std::vector<std::uint8_t> file;
-    std::optional<platform::Bytes> bytes = platform::FindResource("MIDI", name);
-    if (!bytes && platform::ReadWholeFile(name, file)) bytes = platform::Bytes(file.data(), file.size());
+    platform::Medium song;
+    const bool found = platform::LoadResourceOrFile("MIDI", name, song, kMaxSongBytes) == platform::FileStatus::kRead;
     std::lock_guard<std::recursive_mutex> hold(lock);
     Stop();
     loaded = false;
-    return bytes && LoadBytes(bytes->data(), bytes->size());
+    return found && LoadBytes(song.bytes.data(), song.bytes.size());
 }
 
 // Loads a song from bytes the way Load loads one by name.

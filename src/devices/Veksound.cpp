@@ -13,6 +13,8 @@ namespace {
 constexpr std::uint32_t kMinRate = 100;     // Hz: the slowest wave a sound card can be asked for
 constexpr std::uint32_t kMaxRate = 200000;  // Hz: the fastest
 constexpr std::uint64_t kMaxSeconds = 600;  // a converted sound effect longer than this is refused
+// bytes: a wave file larger than this is refused unread (ten minutes of 48 kHz 32-bit stereo fit).
+constexpr std::size_t kMaxWaveBytes = 256u << 20;
 
 std::uint32_t Le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
 std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
@@ -167,11 +169,9 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
 
 bool TVekSound::Load(const std::string& source, const std::string* name) {
     if (!ready) return false;
-    // A resource that is there but does not parse is the answer; the file of that name is not tried.
-    if (auto resource = platform::FindResource("WAVE", source)) return Fill(resource->data(), resource->size(), name);
-    std::vector<std::uint8_t> bytes;
-    if (!platform::ReadWholeFile(source, bytes)) return false;
-    return Fill(bytes.data(), bytes.size(), name);
+    platform::Medium wave;
+    if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) return false;
+    return Fill(wave.bytes.data(), wave.bytes.size(), name);
 }
 
 bool TVekSound::CreateBuffer(const std::string& name, const std::string& source) { return Load(source, &name); }

@@ -1,5 +1,6 @@
 #include "platform/Resources.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <sys/stat.h>
@@ -38,26 +39,80 @@ std::optional<Bytes> FindResource(std::string_view type, std::string_view name) 
     return std::nullopt;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
+namespace {
+
+// Opens a regular file and tells its size; nullptr when it is missing or not a regular file.
+std::FILE* OpenRegular(const std::string& path, std::uint64_t& size) {
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    out.clear();
-    std::uint8_t chunk[65536];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) out.insert(out.end(), chunk, chunk + got);
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return nullptr;
+    size = static_cast<std::uint64_t>(info.st_size);
+    return std::fopen(path.c_str(), "rb");
 }
 
-bool LoadResourceOrFile(std::string_view type, const std::string& name, std::vector<std::uint8_t>& out) {
-    if (auto res = FindResource(type, name)) {
-        out.assign(res->begin(), res->end());
-        return true;
+// Reads up to `limit` bytes; the size is only a hint, since the file may change while it is read.
+FileStatus ReadUpTo(std::FILE* file, std::uint64_t sizeHint, std::size_t limit, std::vector<std::uint8_t>& out) {
+    FileStatus status = FileStatus::kRead;
+    try {
+        out.clear();
+        out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(sizeHint, limit)));
+        std::uint8_t chunk[65536];
+        while (out.size() < limit) {
+            const std::size_t want = std::min(sizeof chunk, limit - out.size());
+            const std::size_t got = std::fread(chunk, 1, want, file);
+            out.insert(out.end(), chunk, chunk + got);
+            if (got < want) break;
+        }
+        if (std::ferror(file)) status = FileStatus::kUnreadable;
+    } catch (const std::bad_alloc&) {
+        out.clear();
+        out.shrink_to_fit();
+        status = FileStatus::kUnreadable;
     }
-    return ReadWholeFile(name, out);
+    std::fclose(file);
+    return status;
+}
+
+}  // namespace
+
+FileStatus ReadFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes) {
+    out.clear();
+    std::uint64_t size = 0;
+    std::FILE* file = OpenRegular(path, size);
+    if (!file) return FileStatus::kMissing;
+    if (size > maxBytes) {
+        std::fclose(file);
+        return FileStatus::kTooLarge;
+    }
+    // One byte past the limit tells a file that grew since stat from one that did not.
+    const FileStatus status = ReadUpTo(file, size, maxBytes + 1, out);
+    if (status == FileStatus::kRead && out.size() > maxBytes) {
+        out.clear();
+        return FileStatus::kTooLarge;
+    }
+    return status;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes) {
+    return ReadFile(path, out, maxBytes) == FileStatus::kRead;
+}
+
+bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& out) {
+    out.clear();
+    std::uint64_t size = 0;
+    std::FILE* file = OpenRegular(path, size);
+    if (!file) return false;
+    return ReadUpTo(file, size, maxBytes, out) == FileStatus::kRead;
+}
+
+FileStatus LoadResourceOrFile(std::string_view type, const std::string& name, Medium& out, std::size_t maxFileBytes) {
+    out.storage.clear();
+    if (auto resource = FindResource(type, name)) {
+        out.bytes = *resource;
+        return FileStatus::kRead;
+    }
+    const FileStatus status = ReadFile(name, out.storage, maxFileBytes);
+    out.bytes = status == FileStatus::kRead ? Bytes(out.storage.data(), out.storage.size()) : Bytes();
+    return status;
 }
 
 }  // namespace platform

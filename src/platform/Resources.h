@@ -35,11 +35,34 @@ using Bytes = std::span<const std::uint8_t>;
 // The first entry of that type and name, or nothing.
 std::optional<Bytes> FindResource(std::string_view type, std::string_view name);
 
-// Reads a whole regular file; false when it does not exist or cannot be read.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out);
+// The most bytes a whole-file read takes unless told otherwise: far above any text or medium of a game.
+constexpr std::size_t kMaxFileBytes = 64u << 20;
 
-// A resource of that type and name, or else the file of that name: the lookup every named medium uses.
-bool LoadResourceOrFile(std::string_view type, const std::string& name, std::vector<std::uint8_t>& out);
+enum class FileStatus { kRead, kMissing, kTooLarge, kUnreadable };
+
+// Reads a whole regular file of at most maxBytes. A larger file is refused before anything of it is
+// read, and running out of memory is kUnreadable, never an exception.
+FileStatus ReadFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes = kMaxFileBytes);
+// The same, as a plain yes or no.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out, std::size_t maxBytes = kMaxFileBytes);
+// The first min(file size, maxBytes) bytes of a regular file: for formats whose header tells how much
+// of the file they need.
+bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<std::uint8_t>& out);
+
+// The bytes of a named medium: a view of the compiled-in resource, or of the file's bytes it keeps.
+struct Medium {
+    Bytes bytes;
+    std::vector<std::uint8_t> storage;
+    Medium() = default;
+    Medium(const Medium&) = delete;
+    Medium& operator=(const Medium&) = delete;
+};
+
+// A resource of that type and name, or else the file of that name (at most maxFileBytes): the lookup
+// every named medium and text uses. A resource that is there is the answer even if it turns out not
+// to parse; the file is not tried then.
+FileStatus LoadResourceOrFile(std::string_view type, const std::string& name, Medium& out,
+                              std::size_t maxFileBytes = kMaxFileBytes);
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
