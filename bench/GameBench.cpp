@@ -45,7 +45,7 @@ std::unique_ptr<TMainForm> MakeForm() {
     return std::make_unique<TMainForm>(options);
 }
 
-TGameMainMode* GameOf(TMainForm& form) { return dynamic_cast<TGameMainMode*>(form.Root()->Child()); }
+TGameMainMode* GameOf(TMainForm& form) { return form.MainMode(); }
 
 // What the frame handler does, without the headless driver's audio rendering.
 void OneFrame(TMainForm& form) {
@@ -117,7 +117,7 @@ void BM_DemoHeadless10000Frames(benchmark::State& state) {
         state.ResumeTiming();
         TDemoPilot pilot;
         form->BeforeFrame = [&pilot](TMainForm& f) {
-            pilot.Steer(dynamic_cast<const TGameMainMode*>(f.Root()->Child()), f.Script());
+            pilot.Steer(f.MainMode(), f.Script());
         };
         for (int i = 0; i < 10000; ++i) {
             if (!form->RunHeadlessFrame()) {

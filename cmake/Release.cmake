@@ -55,7 +55,7 @@ add_custom_command(
   DEPENDS embed ${PELLORO_BARE_DIR}/resources.list ${PELLORO_RESOURCE_FILES}
   COMMENT "Embedding the resources of pelloro-bare")
 add_executable(pelloro-bare ${CMAKE_SOURCE_DIR}/src/main.cpp ${PELLORO_BARE_DIR}/BareResources.cpp)
-target_link_libraries(pelloro-bare PRIVATE pelloro_core)
+target_link_libraries(pelloro-bare PRIVATE pelloro_core PkgConfig::SDL2)
 
 # --- C++ tests that need more than the common test loop gives them ---------------------------
 if(TARGET FaultsTest)
@@ -95,3 +95,17 @@ set_tests_properties(release.faults PROPERTIES LABELS "release" TIMEOUT 600)
 # Recorded headless runs: refactors and the shell's extras must not change a picture, a trace or a sample.
 add_test(NAME e2e.reference COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/reference.sh $<TARGET_FILE:pelloro>)
 set_tests_properties(e2e.reference PROPERTIES LABELS "release" TIMEOUT 300)
+
+# The layering check itself: it must refuse an upward include, SDL in the rules, FluidSynth in a
+# device, and accept includes that go downwards.
+set(layers_expect_upward "kernel/Probe.cpp: includes game/Gamemain.h, a layer above kernel")
+set(layers_expect_sdl "game/Probe.cpp: includes SDL.h; SDL belongs to platform, devices and shell")
+set(layers_expect_fluidsynth "devices/Probe.cpp: includes fluidsynth.h; FluidSynth belongs to platform alone")
+foreach(case upward sdl fluidsynth clean)
+  add_test(NAME layers.${case}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/tests/inputs/layers/${case}
+            -DSTAMP=${CMAKE_BINARY_DIR}/layers-${case}.checked -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)
+  if(DEFINED layers_expect_${case})
+    set_tests_properties(layers.${case} PROPERTIES PASS_REGULAR_EXPRESSION "${layers_expect_${case}}")
+  endif()
+endforeach()

@@ -10,6 +10,7 @@
 
 #include "data/Texdb.h"
 #include "data/Toybox.h"
+#include "toys/Toyclasses.h"
 #include "devices/Vekdraw.h"
 #include "devices/Veksound.h"
 #include "kernel/Kernel.h"
@@ -93,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::unique_ptr<TToyBox> box;
     try {
         TTexDb db = TTexDb::FromBytes(std::span(data, size));
-        box = std::make_unique<TToyBox>(&kernel, db);
+        box = std::make_unique<TToyBox>(&kernel, db, GameToyClasses());
     } catch (const EDataError&) {
         return 0;
     }

@@ -162,10 +162,9 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         TMainForm form(options);
-        auto game = [](TMainForm& f) { return f.Root() ? dynamic_cast<TGameMainMode*>(f.Root()->Child()) : nullptr; };
         TDemoPilot pilot;
         if (options.demo) {
-            form.BeforeFrame = [&](TMainForm& f) { pilot.Steer(game(f), f.Script()); };
+            form.BeforeFrame = [&](TMainForm& f) { pilot.Steer(f.MainMode(), f.Script()); };
         }
         std::ofstream trace;
         if (!options.trace.empty()) {
@@ -176,7 +175,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             form.AfterFrame = [&](TMainForm& f) {
-                if (const TGameMainMode* g = game(f)) trace << TraceLine(*g, f.FrameNumber() - 1) << '\n';
+                if (const TGameMainMode* g = f.MainMode()) trace << TraceLine(*g, f.FrameNumber() - 1) << '\n';
             };
         }
         status = form.Run();

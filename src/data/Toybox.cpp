@@ -3,19 +3,11 @@
 #include <utility>
 
 #include "data/Texdb.h"
+#include "data/ToyClasses.h"
 #include "devices/Vekdraw.h"
 #include "devices/Vekmidi.h"
 #include "devices/Veksound.h"
 #include "kernel/Kernel.h"
-#include "toys/Toyanime.h"
-#include "toys/Toycaption.h"
-#include "toys/Toyfont.h"
-#include "toys/Toyframe.h"
-#include "toys/Toyimage.h"
-#include "toys/Toynumber.h"
-#include "toys/Toypicture.h"
-#include "toys/Toyplayer.h"
-#include "toys/Toysound.h"
 
 namespace {
 
@@ -24,16 +16,16 @@ constexpr const char* kProgramResources = "Resource";
 
 }  // namespace
 
-TToyBox::TToyBox(TKernel* kernel, const std::string& sourceName) : kernel(kernel) {
+TToyBox::TToyBox(TKernel* kernel, const std::string& sourceName, TToyClasses classes) : kernel(kernel), classes(classes) {
     TTexDb db(sourceName);
     Load(db);
 }
 
-TToyBox::TToyBox(TKernel* kernel, TTexDb& db) : kernel(kernel) { Load(db); }
+TToyBox::TToyBox(TKernel* kernel, TTexDb& db, TToyClasses classes) : kernel(kernel), classes(classes) { Load(db); }
 
-std::unique_ptr<TToyBox> TToyBox::FromText(TKernel* kernel, std::string_view text) {
+std::unique_ptr<TToyBox> TToyBox::FromText(TKernel* kernel, std::string_view text, TToyClasses classes) {
     TTexDb db = TTexDb::FromText(text);
-    return std::make_unique<TToyBox>(kernel, db);
+    return std::make_unique<TToyBox>(kernel, db, classes);
 }
 
 TToyBox::~TToyBox() { ClearToys(); }
@@ -44,26 +36,15 @@ void TToyBox::Load(TTexDb& db) {
         // Reading class also puts the key cursor on it: a command walks the lines after it.
         const std::string className = db.ReadValue("class").Text();
         std::unique_ptr<TToyObject> toy;
-        if (className == "Image") {
-            toy = std::make_unique<TToyImage>(this, db);
-        } else if (className == "Sound") {
-            toy = std::make_unique<TToySound>(this, db);
-        } else if (className == "Font") {
-            toy = std::make_unique<TToyFont>(this, db);
-        } else if (className == "Picture") {
-            toy = std::make_unique<TToyPicture>(this, db);
-        } else if (className == "Number") {
-            toy = std::make_unique<TToyNumber>(this, db);
-        } else if (className == "Caption") {
-            toy = std::make_unique<TToyCaption>(this, db);
-        } else if (className == "Frame") {
-            toy = std::make_unique<TToyFrame>(this, db);
-        } else if (className == "Anime") {
-            toy = std::make_unique<TToyAnime>(this, db);
-        } else if (className == "Player") {
-            toy = std::make_unique<TToyPlayer>(this, db);
-        } else if (className == "Command") {
+        if (className == kClassCommand) {
             RunCommand(db);
+        } else {
+            for (const TToyClass& toyClass : classes) {
+                if (className == toyClass.name) {
+                    toy = toyClass.make(this, db);
+                    break;
+                }
+            }
         }
         // Any other class, or none, is skipped without a word.
         const std::int32_t show = db.ReadValue("show").Int(0);

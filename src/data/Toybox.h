@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/ToyClasses.h"
 #include "toys/Toyobject.h"
 
 class TKernel;
@@ -15,11 +16,12 @@ class TTexDb;
 
 class TToyBox {
 public:
-    // Loads the "TEXT" resource or file of that name; its errors (EDataError) leave the constructor.
-    TToyBox(TKernel* kernel, const std::string& sourceName);
+    // Loads the "TEXT" resource or file of that name, building a toy for each record whose class is in
+    // `classes`; its errors (EDataError) leave the constructor.
+    TToyBox(TKernel* kernel, const std::string& sourceName, TToyClasses classes);
     // Loads from a text database already read (tests, fuzzing); the database's block selection moves.
-    TToyBox(TKernel* kernel, TTexDb& db);
-    static std::unique_ptr<TToyBox> FromText(TKernel* kernel, std::string_view text);
+    TToyBox(TKernel* kernel, TTexDb& db, TToyClasses classes);
+    static std::unique_ptr<TToyBox> FromText(TKernel* kernel, std::string_view text, TToyClasses classes);
     ~TToyBox();
     TToyBox(const TToyBox&) = delete;
     TToyBox& operator=(const TToyBox&) = delete;
@@ -29,7 +31,7 @@ public:
     TToyObject* FindToy(const std::string& className, const std::string& name) const;
     TToyObject* ShowToy(const std::string& className, const std::string& name);
     TToyObject* HideToy(const std::string& className, const std::string& name);
-    // FindToy with the toy's concrete class, e.g. FindToyAs<TToyPicture>("Picture", name).
+    // FindToy with the toy's concrete class, e.g. FindToyAs<TToyPicture>(kClassPicture, name).
     template <class T>
     T* FindToyAs(const std::string& className, const std::string& name) const {
         return dynamic_cast<T*>(FindToy(className, name));
@@ -58,6 +60,7 @@ private:
     void RunCommand(TTexDb& db);
 
     TKernel* kernel;  // not owned; may be null
+    TToyClasses classes;
     std::vector<std::unique_ptr<TToyObject>> toys;
     std::string resourceDir;
 };

@@ -1,7 +1,5 @@
 #include "devices/Vekmidi.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -9,7 +7,6 @@
 #include <optional>
 
 #include "platform/AudioOutput.h"
-#include "platform/FluidSynthOutput.h"
 #include "platform/MidiOutput.h"
 #include "platform/Resources.h"
 
@@ -30,7 +27,6 @@ void ShowMessage(const std::string& text) {
         return;
     }
     std::fprintf(stderr, "%s\n", text.c_str());
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", text.c_str(), nullptr);
 }
 
 std::uint32_t ByteToWord(const std::uint8_t* p) { return static_cast<std::uint32_t>((p[0] << 8) | p[1]); }
@@ -50,16 +46,6 @@ TVekMidi::TVekMidi() = default;
 TVekMidi::~TVekMidi() { CleanUp(); }
 
 void TVekMidi::SetMessageHandler(std::function<void(const std::string&)> handler) { MessageHandler() = std::move(handler); }
-
-bool TVekMidi::Init(platform::AudioOutput* out) {
-    CleanUp();
-    if (out == nullptr) {
-        ShowMessage(kMapperMessage);
-        return false;
-    }
-    // Offline rendering waits for the SoundFont so that every run sounds the same from its first frame.
-    return Init(std::make_unique<platform::FluidSynthOutput>(out->Rate(), !out->IsRealtime()), false, out);
-}
 
 bool TVekMidi::Init(std::unique_ptr<platform::MidiOutput> out, bool useThread, platform::AudioOutput* audio) {
     CleanUp();

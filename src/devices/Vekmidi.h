@@ -30,9 +30,8 @@ public:
     TVekMidi(const TVekMidi&) = delete;
     TVekMidi& operator=(const TVekMidi&) = delete;
 
-    // The form the main window uses: the synthesizer rendering into `output`, passes on its clock.
-    // Fails (and says "MIDIマッパーを開けませんでした。") without an output or a SoundFont.
-    bool Init(platform::AudioOutput* output);
+    // The main window hands in the synthesizer and the audio output it renders into. Fails (and says
+    // "MIDIマッパーを開けませんでした。") without an output or when the output cannot open.
     // Any output. Timer mode with a clock runs passes in the clock's render step; timer mode without
     // one runs a pass only when MyTimeProc is called. Thread mode runs them on its own thread; a clock
     // there only renders the output's sound. The clock must outlive the component or CleanUp come first.
@@ -76,6 +75,7 @@ public:
 
     // Replaces the message box and standard error for the one message this component shows
     // (tests); nullptr restores them.
+    // Who shows the device's message to the player; without one it goes to standard error.
     static void SetMessageHandler(std::function<void(const std::string&)> handler);
 
 private:

@@ -9,7 +9,9 @@
 #include "devices/Vekmidi.h"
 #include "devices/Veksound.h"
 #include "game/Names.h"
+#include "toys/Toyclasses.h"
 #include "kernel/Kernel.h"
+#include "kernel/Wrap.h"
 #include "toys/Toyanime.h"
 #include "toys/Toynumber.h"
 #include "toys/Toypicture.h"
@@ -59,11 +61,6 @@ T* Require(const TToyBox& box, const char* className, const std::string& name, c
     throw EDataError(std::string("場面データに ") + className + " \"" + shown + "\" がありません");
 }
 
-// Wrapping arithmetic for the level, which a start near the top of int32 could push over.
-std::int32_t AddWrapping(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -84,14 +81,10 @@ std::int32_t TNutRandom::Below(std::int32_t n) {
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-std::unique_ptr<TGameMode> TGameMgrMode::DefaultMainMode(TGameMode* parent, TKernel* kernel, std::int32_t param) {
-    return std::make_unique<TGameMainMode>(parent, kernel, param);
-}
-
 TGameMainMode::TGameMainMode(TGameMode* parent, TKernel* kernel, std::int32_t param)
     : TGameMgrMode(parent, kernel, param) {
     table = LoadDifficulty(kDifficultyText, levelCount, startLevel);
-    toyBox = std::make_unique<TToyBox>(kernel, kSceneText);
+    toyBox = std::make_unique<TToyBox>(kernel, kSceneText, GameToyClasses());
     const TToyBox& box = *toyBox;
 
     player = Require<TToyPlayer>(box, kClassPlayer, kPlayer, kPlayer);
@@ -266,7 +259,7 @@ void TGameMainMode::StandFacing() { player->PlayAnime(kStandAnime[facing & 3], f
 void TGameMainMode::UpdateCounters() {
     scoreNumber->num = score;
     timeNumber->num = timeLeft / 1000;  // truncated towards zero: under a second over shows 0
-    levelNumber->num = AddWrapping(level, 1);
+    levelNumber->num = WrapAdd(level, 1);
 }
 
 std::int32_t TGameMainMode::RandomBelow(std::int32_t n) { return random.Below(n); }
@@ -305,7 +298,7 @@ void TGameMainMode::PlayScene(std::int32_t ms) {
             CatchTest();
             if (CheckOrder()) {
                 StandFacing();
-                level = AddWrapping(level, 1);
+                level = WrapAdd(level, 1);
                 phase = kPhaseCleared;
             }
             // Also after a clear on this same frame: the last right nut caught as the time runs out

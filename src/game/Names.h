@@ -57,12 +57,4 @@ inline constexpr char kMissPicture[] = "MISS";
 inline constexpr char kGameOverPicture[] = "GAMEOVER";
 inline constexpr char kPushSpace[] = "PUSHSPACE";
 
-// Classes
-inline constexpr char kClassPicture[] = "Picture";
-inline constexpr char kClassPlayer[] = "Player";
-inline constexpr char kClassNumber[] = "Number";
-inline constexpr char kClassImage[] = "Image";
-
-
 // Added for the game rules
-inline constexpr char kClassAnime[] = "Anime";

@@ -14,13 +14,12 @@ public:
     void Begin() override;
     void Step(std::int32_t ms) override;
 
-    std::int32_t NextMode() const { return spare[0]; }
+    std::int32_t NextMode() const { return nextMode; }
 
-    // What Step creates for nextMode 0; by default the main game mode. Tests put their own probe here.
-    static void SetMainModeFactory(Factory factory);
-    static std::unique_ptr<TGameMode> CreateMainMode(TGameMode* parent, TKernel* kernel, std::int32_t param);
+    // What Step creates for nextMode 0. The shell installs the main game mode here (the kernel layer
+    // cannot name it); tests install a probe. Without one, the root stays without a child.
+    void SetMainModeFactory(Factory factory) { mainModeFactory = std::move(factory); }
 
 private:
-    // The main game mode itself; defined beside it, in the game's unit.
-    static std::unique_ptr<TGameMode> DefaultMainMode(TGameMode* parent, TKernel* kernel, std::int32_t param);
+    Factory mainModeFactory;
 };

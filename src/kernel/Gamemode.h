@@ -47,5 +47,5 @@ protected:
     std::uint8_t autoPresent = 1;
     std::int32_t elapsed = 0;
     std::int32_t frames = 0;
-    std::int32_t spare[2] = {0, 0};
+    std::int32_t nextMode = 0;  // the root mode's choice of child: 0 is the main game mode
 };

@@ -25,7 +25,7 @@ void TKernel::ReadButtons(std::int32_t ms) {
     for (int i = 0; i < 7; ++i) {
         if (state[i] != 0) buttons |= static_cast<std::uint16_t>(1u << i);
     }
-    for (std::uint16_t bit = 0x01; bit <= 0x40; bit <<= 1) {
+    for (std::uint16_t bit = kButtonUp; bit <= kButtonReturn; bit <<= 1) {
         if ((buttons & bit) && !(previousButtons & bit)) pushed |= bit;
     }
 
@@ -65,9 +65,9 @@ void TKernel::Present() {
     if (clearScreen) {
         draw->Clear();
     } else if (fadeLevel > 0) {
-        if (fadeKind == 0) {
+        if (fadeKind == kFadeToBlack) {
             draw->Fade(fadeLevel);
-        } else if (fadeKind == 1) {
+        } else if (fadeKind == kFadeToWhite) {
             draw->WhiteFade(fadeLevel);
         }
     }

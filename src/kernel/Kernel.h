@@ -15,7 +15,12 @@ inline constexpr std::uint16_t kButtonDown = 0x02;
 inline constexpr std::uint16_t kButtonLeft = 0x04;
 inline constexpr std::uint16_t kButtonRight = 0x08;
 inline constexpr std::uint16_t kButtonSpace = 0x10;
+inline constexpr std::uint16_t kButtonB = 0x20;       // spare: mapped to B, unused by the rules
+inline constexpr std::uint16_t kButtonReturn = 0x40;  // spare: mapped to Enter, unused by the rules
 inline constexpr std::uint16_t kButtonKeyDown = 0x100;  // some keyboard key went down this frame
+
+inline constexpr std::uint8_t kFadeToBlack = 0;
+inline constexpr std::uint8_t kFadeToWhite = 1;
 
 class TKernel {
 public:
@@ -28,6 +33,7 @@ public:
     void Present();
     void SetRepeat(std::int32_t first, std::int32_t next);
     void SetFadeLevel(std::int32_t level) { fadeLevel = level; }
+    // kFadeToBlack or kFadeToWhite; any other kind presents the picture as it is.
     void SetFadeKind(std::uint8_t kind) { fadeKind = kind; }
     void SetClearScreen(bool value) { clearScreen = value; }
 

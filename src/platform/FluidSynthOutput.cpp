@@ -1,5 +1,7 @@
 #include "platform/FluidSynthOutput.h"
 
+#include "platform/AudioOutput.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -196,6 +198,10 @@ void FluidSynthOutput::Render(std::int32_t* mix, int frames, int channels) {
         mix += n * channels;
         frames -= n;
     }
+}
+
+std::unique_ptr<FluidSynthOutput> FluidSynthOutput::For(const AudioOutput& output) {
+    return std::make_unique<FluidSynthOutput>(output.Rate(), !output.IsRealtime());
 }
 
 }  // namespace platform

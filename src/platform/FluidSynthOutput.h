@@ -10,6 +10,8 @@
 
 namespace platform {
 
+class AudioOutput;
+
 class FluidSynthOutput final : public MidiOutput {
 public:
     // `rate`: the rate the audio output actually runs at. With `waitForSoundFont` Open loads the
@@ -30,6 +32,10 @@ public:
     bool WaitForSoundFont();
     bool SoundFontLoaded() const;
     const std::string& SoundFontPath() const { return soundFont; }
+
+    // The synthesizer for an audio output: at its rate, and waiting for the SoundFont when the output
+    // renders offline, so that every offline run sounds the same from its first frame.
+    static std::unique_ptr<FluidSynthOutput> For(const AudioOutput& output);
 
     // PELLORO_SOUNDFONT, else FluidSynth's own default SoundFont, else the system's General MIDI
     // SoundFont: the first of them that names a SoundFont file; "" when there is none.

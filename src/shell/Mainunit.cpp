@@ -2,14 +2,11 @@
 
 #include <SDL.h>
 
-#include <algorithm>
-#include <atomic>
-#include <cctype>
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
 
+#include "game/Gamemain.h"
 #include "platform/AudioOutput.h"
+#include "platform/FluidSynthOutput.h"
 #include "platform/Keycodes.h"
 #include "platform/SdlInput.h"
 #include "platform/Window.h"
@@ -18,50 +15,8 @@ namespace {
 
 constexpr int kClientWidth = 320;   // pixels
 constexpr int kClientHeight = 240;  // pixels
-constexpr std::uint32_t kFrameInterval = 20;  // ms
-
-// Only one tick may wait in the event queue: a slow frame is not followed by a burst.
-std::atomic<bool> gTickPending{false};
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 }  // namespace
-
-bool ParseKeyScript(const std::string& text, std::vector<TKeyEvent>& events, std::string& error) {
-    std::istringstream in(text);
-    std::string line;
-    int lineNo = 0;
-    while (std::getline(in, line)) {
-        ++lineNo;
-        if (auto hash = line.find('#'); hash != std::string::npos) line.erase(hash);
-        std::istringstream fields(line);
-        std::string frameText, key, action, extra;
-        if (!(fields >> frameText)) continue;
-        char* end = nullptr;
-        const long long frame = std::strtoll(frameText.c_str(), &end, 10);
-        if (!(fields >> key >> action) || (fields >> extra) || *end != '\0' || frame < 0) {
-            error = "line " + std::to_string(lineNo) + ": expected FRAME KEY down|up";
-            return false;
-        }
-        const int code = platform::KeyCodeFromName(key);
-        if (code < 0) {
-            error = "line " + std::to_string(lineNo) + ": unknown key '" + key + "'";
-            return false;
-        }
-        action = Lower(action);
-        if (action != "down" && action != "up") {
-            error = "line " + std::to_string(lineNo) + ": expected down or up, not '" + action + "'";
-            return false;
-        }
-        events.push_back({frame, code, action == "down"});
-    }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const TKeyEvent& a, const TKeyEvent& b) { return a.frame < b.frame; });
-    return true;
-}
 
 void ShowError(const std::string& message, bool displayAvailable) {
     std::fprintf(stderr, "pelloro: %s\n", message.c_str());
@@ -77,10 +32,10 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
             HITimerTimer(sender);
             return;
         }
-        if (gTickPending.exchange(true)) return;
+        if (tickPending.exchange(true)) return;
         SDL_Event tick{};
         tick.type = tickEventType;
-        if (SDL_PushEvent(&tick) != 1) gTickPending = false;
+        if (SDL_PushEvent(&tick) != 1) tickPending = false;
     });
     HITimer.Loaded();
     VekDraw.SetWidth(kClientWidth);
@@ -98,20 +53,28 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     }
     if (audio) audio->SetVolume(options.volume);
 
+    // The MIDI device's one message reaches the player the way every error of the program does.
+    TVekMidi::SetMessageHandler([headless = options.headless](const std::string& message) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
+    });
+
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
     startupLog.push_back(VekDraw.Init(window.get()) ? "draw" : "draw (not ready)");
     platform::InputSource* source = &scripted;
     if (sdlInput && !options.demo) source = sdlInput.get();
     startupLog.push_back(VekInput.Init(source) ? "input" : "input (not ready)");
     startupLog.push_back(VekSound.Init(audio.get()) ? "sound" : "sound (not ready)");
-    startupLog.push_back(VekMidi.Init(audio.get()) ? "midi" : "midi (not ready)");
+    startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get())
+                             ? "midi"
+                             : "midi (not ready)");
 
     // 6. Space, B and Enter on the three action buttons; a failed input device keeps no map.
     InputState keyMap;
     if (VekInput.GetKeys(keyMap)) {
-        keyMap[4] = 57;
-        keyMap[5] = 48;
-        keyMap[6] = 28;
+        keyMap[4] = platform::kDikSpace;
+        keyMap[5] = platform::kDikB;
+        keyMap[6] = platform::kDikReturn;
         VekInput.SetKeys(keyMap);
     }
     startupLog.push_back("keys");
@@ -121,10 +84,17 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     kernel->SetSeed(options.seed);
     startupLog.push_back("kernel");
     root = std::make_unique<TGameMgrMode>(nullptr, kernel.get(), 0);
+    root->SetMainModeFactory([this](TGameMode* parent, TKernel* k, std::int32_t param) {
+        auto mode = std::make_unique<TGameMainMode>(parent, k, param);
+        mainMode = mode.get();
+        return mode;
+    });
     startupLog.push_back("root");
 
     // 9. Only now can the first tick arrive. Headless runs are driven frame by frame instead.
-    if (!options.headless) {
+    if (options.headless) {
+        headless = std::make_unique<THeadless>(*this, options);
+    } else {
         HITimer.SetEnabled(true);
         HITimer.Start();
         startupLog.push_back("timer");
@@ -133,6 +103,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
 
 TMainForm::~TMainForm() {
     FormDestroy();
+    TVekMidi::SetMessageHandler(nullptr);
     VekMidi.CleanUp();
     VekSound.ReleaseAll();
     VekInput.ReleaseAll();
@@ -175,49 +146,30 @@ void TMainForm::FormDestroy() {
     // The clock first, so no frame runs after the modes and the kernel are gone.
     HITimer.SetEnabled(false);
     if (tickEventType != 0) SDL_FlushEvent(tickEventType);
-    gTickPending = false;
+    tickPending = false;
+    mainMode = nullptr;
     root.reset();
     kernel.reset();
     if (VekMidi.IsPlay()) VekMidi.Stop();
 }
 
-bool TMainForm::RunHeadlessFrame() {
-    while (nextKeyEvent < options.keys.size() && options.keys[nextKeyEvent].frame <= frameNumber) {
-        const TKeyEvent& event = options.keys[nextKeyEvent++];
-        scripted.SetKey(event.code, event.down);
-    }
-    HITimerTimer(nullptr);
-    if (!frameError.empty()) return false;
-    if (audio) audio->RenderOffline(audio->Rate() * static_cast<int>(kFrameInterval) / 1000,
-                                    options.audioOut.empty() ? nullptr : &rendered);
-    if (options.screenshotEvery > 0 && frameNumber % options.screenshotEvery == 0) {
-        char name[64];
-        std::snprintf(name, sizeof name, "/frame%06lld.bmp", static_cast<long long>(frameNumber));
-        VekDraw.SavePresentedBmp(options.screenshotDir + name);
-    }
-    return true;
+TGameMainMode* TMainForm::MainMode() const {
+    // A finished child is replaced by a new one; only the mode the factory handed out last is ours.
+    return root && mainMode && root->Child() == mainMode ? mainMode : nullptr;
 }
+
+bool TMainForm::RunHeadlessFrame() { return headless && headless->RunFrame(); }
 
 int TMainForm::Run() {
     int status = 0;
     if (options.headless) {
-        while (frameNumber < options.frames && RunHeadlessFrame()) {
-        }
-        if (!options.screenshot.empty() && !VekDraw.SavePresentedBmp(options.screenshot)) {
-            std::fprintf(stderr, "pelloro: cannot write the screenshot %s\n", options.screenshot.c_str());
-            status = 1;
-        }
-        if (!options.audioOut.empty() && audio &&
-            !platform::WriteWav16(options.audioOut, rendered, audio->Rate(), audio->Channels())) {
-            std::fprintf(stderr, "pelloro: cannot write the audio %s\n", options.audioOut.c_str());
-            status = 1;
-        }
+        status = headless->Run();
     } else {
         SDL_Event event;
         bool running = true;
         while (running && SDL_WaitEvent(&event)) {
             if (event.type == tickEventType) {
-                gTickPending = false;
+                tickPending = false;
                 HITimerTimer(&HITimer);
             } else if (event.type == SDL_QUIT) {
                 running = false;

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <atomic>
+
 #include "devices/Vekdraw.h"
 #include "devices/Vekinput.h"
 #include "devices/Vekmidi.h"
@@ -16,7 +18,9 @@
 #include "kernel/Gamemgr.h"
 #include "kernel/Kernel.h"
 #include "platform/InputSource.h"
+#include "shell/Headless.h"
 #include "shell/Htimer.h"
+#include "shell/Keyscript.h"
 
 namespace platform {
 class Window;
@@ -24,12 +28,6 @@ class AudioOutput;
 class SdlInputSource;
 class TimerService;
 }  // namespace platform
-
-struct TKeyEvent {
-    std::int64_t frame = 0;
-    int code = 0;  // DirectInput key code
-    bool down = false;
-};
 
 struct TMainOptions {
     int scale = 1;
@@ -48,11 +46,12 @@ struct TMainOptions {
     platform::TimerService* timerService = nullptr;  // tests: a timer that can refuse
 };
 
-// Reads a key script ("FRAME KEY down|up" a line, '#' comments); false with a message on a bad line.
-bool ParseKeyScript(const std::string& text, std::vector<TKeyEvent>& events, std::string& error);
+class TGameMainMode;
 
 class TMainForm {
 public:
+    static constexpr std::uint32_t kFrameInterval = 20;  // ms
+
     // Start-up in the fixed order; throws EHITimerError when the frame clock is refused.
     explicit TMainForm(const TMainOptions& options);
     ~TMainForm();
@@ -70,6 +69,8 @@ public:
 
     TKernel* Kernel() const { return kernel.get(); }
     TGameMgrMode* Root() const { return root.get(); }
+    // The main game mode while the root holds the one the first frame made; null before and after.
+    TGameMainMode* MainMode() const;
     TVekDraw& Draw() { return VekDraw; }
     TVekSound& Sound() { return VekSound; }
     TVekMidi& Midi() { return VekMidi; }
@@ -100,14 +101,16 @@ private:
     TVekMidi VekMidi;
     std::unique_ptr<TKernel> kernel;
     std::unique_ptr<TGameMgrMode> root;
+    TGameMainMode* mainMode = nullptr;  // owned by the root
+    std::unique_ptr<THeadless> headless;
 
     std::uint32_t tickEventType = 0;
+    // Only one tick may wait in the event queue: a slow frame is not followed by a burst.
+    std::atomic<bool> tickPending{false};
     bool destroyed = false;
     std::int64_t frameNumber = 0;
-    std::size_t nextKeyEvent = 0;
     std::string frameError;
     std::vector<std::string> startupLog;
-    std::vector<std::int16_t> rendered;
 };
 
 // The message box where a display exists, and standard error always.

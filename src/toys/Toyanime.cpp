@@ -5,14 +5,10 @@
 
 #include "data/Texdb.h"
 #include "data/Toybox.h"
+#include "kernel/Wrap.h"
 #include "toys/Toyframe.h"
 
 namespace {
-
-// Durations add up in 32 bits and wrap as they always did; only absurd record data reaches that.
-std::int32_t WrapAdd(std::int32_t a, std::int32_t b) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
 
 std::size_t EntriesAfterCursor(const TTexDb& db) {
     const TexBlock* block = db.Current();
@@ -23,7 +19,7 @@ std::size_t EntriesAfterCursor(const TTexDb& db) {
 
 }  // namespace
 
-TToyAnime::TToyAnime(TToyBox* box, TTexDb& db) : TToyShape(box, "Anime", "", 0, 0) {
+TToyAnime::TToyAnime(TToyBox* box, TTexDb& db) : TToyShape(box, kClassAnime, "", 0, 0) {
     name = db.ReadValue("name").Text();
     const std::int32_t seqNum = db.ReadValue("seqNum").Int(0);
     if (seqNum > 0) sequence.reserve(std::min(static_cast<std::size_t>(seqNum), EntriesAfterCursor(db)));
@@ -33,7 +29,7 @@ TToyAnime::TToyAnime(TToyBox* box, TTexDb& db) : TToyShape(box, "Anime", "", 0, 
         entry.frameName = db.CursorKey();
         entry.duration = db.CursorValue().Int(0);
         // An entry whose frame is not (yet) there is kept: it takes its time and shows nothing.
-        if (box != nullptr) entry.frame = box->FindToyAs<TToyFrame>("Frame", entry.frameName);
+        if (box != nullptr) entry.frame = box->FindToyAs<TToyFrame>(kClassFrame, entry.frameName);
         sequence.push_back(std::move(entry));
     }
     for (const TAnimeEntry& entry : sequence) totalDuration = WrapAdd(totalDuration, entry.duration);

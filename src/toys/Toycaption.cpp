@@ -4,7 +4,7 @@
 #include "data/Toybox.h"
 #include "toys/Toyfont.h"
 
-TToyCaption::TToyCaption(TToyBox* box, TTexDb& db) : TToyShape(box, "Caption", "", 0, 0) {
+TToyCaption::TToyCaption(TToyBox* box, TTexDb& db) : TToyShape(box, kClassCaption, "", 0, 0) {
     const std::string nameValue = db.ReadValue("name").Text();
     const std::string fontId = db.ReadValue("fontId").Text();
     const TexValue pos = db.ReadValue("pos");
@@ -12,7 +12,7 @@ TToyCaption::TToyCaption(TToyBox* box, TTexDb& db) : TToyShape(box, "Caption", "
     const std::string textValue = db.ReadValue("text").Text();
     name = nameValue;
     text = textValue;
-    if (box != nullptr) font = box->FindToyAs<TToyFont>("Font", fontId);
+    if (box != nullptr) font = box->FindToyAs<TToyFont>(kClassFont, fontId);
     x = pos.Int(0);
     y = pos.Int(1);
     // The wave lives in the font: every text drawn with it waves from now on. Without a font it is dropped.

@@ -21,7 +21,7 @@ TVekDraw* DrawDevice(const TToyBox* box) { return box ? box->DrawDevice() : null
 
 }  // namespace
 
-TToyFont::TToyFont(TToyBox* box, TTexDb& db) : TToyObject(box, "Font", "") {
+TToyFont::TToyFont(TToyBox* box, TTexDb& db) : TToyObject(box, kClassFont, "") {
     // The size line is read last, so the width lines are the ones after it.
     const TSpriteRecord record = TSpriteRecord::ReadAndLoad(box, db);
     name = record.name;

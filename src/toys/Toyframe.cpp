@@ -24,14 +24,14 @@ std::int32_t EntriesAfterCursor(const TTexDb& db) {
 
 }  // namespace
 
-TToyFrame::TToyFrame(TToyBox* box, TTexDb& db) : TToyShape(box, "Frame", "", 0, 0) {
+TToyFrame::TToyFrame(TToyBox* box, TTexDb& db) : TToyShape(box, kClassFrame, "", 0, 0) {
     const std::string nameValue = db.ReadValue("name").Text();
     const std::string imageId = db.ReadValue("imageId").Text();
     const TexValue pos = db.ReadValue("pos");
     // Read last, so that the key cursor stands on the cellNum line and the cells are the lines after it.
     const std::int32_t cellNum = db.ReadValue("cellNum").Int(0);
     name = nameValue;
-    if (box != nullptr) image = box->FindToyAs<TToyImage>("Image", imageId);
+    if (box != nullptr) image = box->FindToyAs<TToyImage>(kClassImage, imageId);
     x = pos.Int(0);
     y = pos.Int(1);
 

@@ -22,7 +22,7 @@ TSpriteRecord TSpriteRecord::ReadAndLoad(TToyBox* box, TTexDb& db) {
     return record;
 }
 
-TToyImage::TToyImage(TToyBox* box, TTexDb& db) : TToyObject(box, "Image", "") {
+TToyImage::TToyImage(TToyBox* box, TTexDb& db) : TToyObject(box, kClassImage, "") {
     const TSpriteRecord record = TSpriteRecord::ReadAndLoad(box, db);
     name = record.name;
     fileName = record.fileName;

@@ -4,14 +4,14 @@
 #include "data/Toybox.h"
 #include "toys/Toyimage.h"
 
-TToyNumber::TToyNumber(TToyBox* box, TTexDb& db) : TToyShape(box, "Number", "", 0, 0) {
+TToyNumber::TToyNumber(TToyBox* box, TTexDb& db) : TToyShape(box, kClassNumber, "", 0, 0) {
     const std::string nameValue = db.ReadValue("name").Text();
     const std::string imageId = db.ReadValue("imageId").Text();
     const TexValue pos = db.ReadValue("pos");
     const TexValue numValue = db.ReadValue("num");
     const std::string base = db.ReadValue("base").Text();
     name = nameValue;
-    if (box != nullptr) image = box->FindToyAs<TToyImage>("Image", imageId);
+    if (box != nullptr) image = box->FindToyAs<TToyImage>(kClassImage, imageId);
     x = pos.Int(0);
     y = pos.Int(1);
     num = numValue.Int(0);

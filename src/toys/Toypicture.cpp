@@ -4,13 +4,13 @@
 #include "data/Toybox.h"
 #include "toys/Toyimage.h"
 
-TToyPicture::TToyPicture(TToyBox* box, TTexDb& db) : TToyShape(box, "Picture", "", 0, 0) {
+TToyPicture::TToyPicture(TToyBox* box, TTexDb& db) : TToyShape(box, kClassPicture, "", 0, 0) {
     const std::string nameValue = db.ReadValue("name").Text();
     const std::string imageId = db.ReadValue("imageId").Text();
     const TexValue pos = db.ReadValue("pos");
     const TexValue num = db.ReadValue("num");
     name = nameValue;
-    if (box != nullptr) image = box->FindToyAs<TToyImage>("Image", imageId);
+    if (box != nullptr) image = box->FindToyAs<TToyImage>(kClassImage, imageId);
     x = pos.Int(0);
     y = pos.Int(1);
     cell = num.Int(0);

@@ -2,9 +2,10 @@
 
 #include "data/Texdb.h"
 #include "data/Toybox.h"
+#include "kernel/Wrap.h"
 #include "toys/Toyanime.h"
 
-TToyPlayer::TToyPlayer(TToyBox* box, TTexDb& db) : TToyShape(box, "Player", "", 0, 0) {
+TToyPlayer::TToyPlayer(TToyBox* box, TTexDb& db) : TToyShape(box, kClassPlayer, "", 0, 0) {
     const std::string nameValue = db.ReadValue("name").Text();
     const TexValue pos = db.ReadValue("pos");
     const std::string animeId = db.ReadValue("animeId").Text();
@@ -15,7 +16,7 @@ TToyPlayer::TToyPlayer(TToyBox* box, TTexDb& db) : TToyShape(box, "Player", "", 
 }
 
 void TToyPlayer::PlayAnime(const std::string& animeName, bool loopAnime) {
-    anime = box != nullptr ? box->FindToyAs<TToyAnime>("Anime", animeName) : nullptr;
+    anime = box != nullptr ? box->FindToyAs<TToyAnime>(kClassAnime, animeName) : nullptr;
     if (anime == nullptr) return;
     time = 0;
     playing = true;
@@ -25,7 +26,7 @@ void TToyPlayer::PlayAnime(const std::string& animeName, bool loopAnime) {
 
 void TToyPlayer::Update(std::int32_t ms) {
     if (!playing) return;
-    time = static_cast<std::int32_t>(static_cast<std::uint32_t>(time) + static_cast<std::uint32_t>(ms));
+    time = WrapAdd(time, ms);
     if (time < length) return;
     // What lies beyond the end is dropped, so a cycle lasts the length rounded up to whole updates.
     if (loop) {

@@ -3,7 +3,7 @@
 #include "data/Texdb.h"
 #include "data/Toybox.h"
 
-TToySound::TToySound(TToyBox* box, TTexDb& db) : TToyObject(box, "Sound", "") {
+TToySound::TToySound(TToyBox* box, TTexDb& db) : TToyObject(box, kClassSound, "") {
     const std::string nameValue = db.ReadValue("name").Text();
     const std::string fileValue = db.ReadValue("fileName").Text();
     // A wave that does not load leaves a sound toy all the same; playing its name then does nothing.

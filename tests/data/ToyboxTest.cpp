@@ -1,6 +1,7 @@
 // The toy box: loading by class, lookups, the resource path rule, draw order, ownership, and the
 // record writer's agreement with the reader.
 #include "data/Toybox.h"
+#include "toys/Toyclasses.h"
 
 #include <gtest/gtest.h>
 
@@ -230,7 +231,7 @@ TEST_F(ToyBoxTest, TextWithoutRecordsGivesAnEmptyBox) {
 TEST_F(ToyBoxTest, MissingSourceLeavesTheConstructor) {
     testmedia::ScopedResources none({});
     try {
-        TToyBox box(&kernel, "no-such-toybox-source");
+        TToyBox box(&kernel, "no-such-toybox-source", GameToyClasses());
         FAIL() << "a box was made";
     } catch (const EDataError& error) {
         EXPECT_STREQ(error.what(), "TTexDb : ファイルがありません");
@@ -240,7 +241,7 @@ TEST_F(ToyBoxTest, MissingSourceLeavesTheConstructor) {
 TEST_F(ToyBoxTest, ReadsTheSourceFromAResource) {
     testmedia::ScopedResources resources(
         {{"TEXT", "SCENE", testmedia::Bytes("{\r\n\tclass\t\tPicture\r\n\tname\t\tp\r\n}\r\n")}});
-    TToyBox box(&kernel, "scene");
+    TToyBox box(&kernel, "scene", GameToyClasses());
     ASSERT_EQ(box.Count(), 1);
     EXPECT_EQ(box.GetToy(0)->name, "p");
 }
@@ -300,7 +301,7 @@ TEST_F(ToyBoxTest, LoadsWithoutDevices) {
                              "{\nclass Picture\nname p\nimageId i\nshow 1\n}\n";
     TKernel bare(nullptr, nullptr, nullptr, nullptr);
     for (TKernel* k : {&bare, static_cast<TKernel*>(nullptr)}) {
-        auto box = TToyBox::FromText(k, text);
+        auto box = TToyBox::FromText(k, text, GameToyClasses());
         ASSERT_EQ(box->Count(), 5);
         box->UpdateAll(20);
         box->DrawAll();

@@ -537,7 +537,7 @@ TEST(SequencerInit, AnOutputThatCannotOpenSaysSo) {
     TVekMidi midi;
     auto log = std::make_shared<platform::MidiLog>();
     EXPECT_FALSE(midi.Init(std::make_unique<platform::MidiRecorder>(log, false), false, nullptr));
-    EXPECT_FALSE(midi.Init(nullptr));
+    EXPECT_FALSE(midi.Init(nullptr, false, nullptr));
     EXPECT_FALSE(midi.Init(std::make_unique<platform::FluidSynthOutput>(22050, true, "/no/such.sf2"), false, nullptr));
     TVekMidi::SetMessageHandler(nullptr);
     EXPECT_EQ(shown, std::vector<std::string>(3, "MIDIマッパーを開けませんでした。"));
@@ -687,14 +687,14 @@ TEST(SequencerOnADevice, TheSynthesizerLoadsItsSoundFontBehindTheFirstFrames) {
     auto device = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
     ASSERT_NE(device, nullptr) << error;
     TVekMidi midi;
-    ASSERT_TRUE(midi.Init(device.get()));
+    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*device), false, device.get()));
     const Bytes song = Smf(0, 480, {Track{}.Event(0, NoteOn(60, 100)).End(480)});
     ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
     ASSERT_TRUE(midi.Play(false));
     EXPECT_TRUE(WaitFor([&] { return !midi.IsPlay(); })) << "the song never ended on the device";
     EXPECT_TRUE(midi.CleanUp());
     // Straight away again: closing while the SoundFont may still be loading must be safe too.
-    ASSERT_TRUE(midi.Init(device.get()));
+    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*device), false, device.get()));
     EXPECT_TRUE(midi.CleanUp());
 }
 
@@ -780,7 +780,7 @@ TEST(Synthesizer, TheMainWindowsFormFindsTheSoundFontAndRenders) {
     ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
     auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
     TVekMidi midi;
-    ASSERT_TRUE(midi.Init(out.get()));
+    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
     Track t;
     t.Event(0, {0xC0, 0x00}).Event(0, NoteOn(60, 100)).Event(0, NoteOn(64, 100)).Event(0, NoteOn(67, 100));
     const Bytes song = Smf(0, 480, {t.End(960)});
@@ -808,7 +808,7 @@ TEST(Synthesizer, RendersASongToListenTo) {
     ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
     auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
     TVekMidi midi;
-    ASSERT_TRUE(midi.Init(out.get()));
+    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
     // (tick, event) lists, sorted into tracks.
     using Events = std::vector<std::pair<std::uint32_t, Bytes>>;
     auto toTrack = [](Events events, std::uint32_t endTick) {

@@ -72,7 +72,7 @@ struct DemoRun {
 
     explicit DemoRun(std::uint32_t seed) : run(seed) {
         run.Form().BeforeFrame = [this](TMainForm& form) {
-            pilot.Steer(dynamic_cast<const Game*>(form.Root()->Child()), form.Script());
+            pilot.Steer(form.MainMode(), form.Script());
         };
     }
 

@@ -83,7 +83,7 @@ public:
     }
 
     TMainForm& Form() { return *form; }
-    TGameMainMode* Game() const { return dynamic_cast<TGameMainMode*>(form->Root()->Child()); }
+    TGameMainMode* Game() const { return form->MainMode(); }
     // The game, or an exception the test reports, when it was not made.
     TGameMainMode& G() const {
         TGameMainMode* game = Game();

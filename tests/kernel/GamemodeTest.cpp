@@ -138,21 +138,27 @@ TEST(GameModeClock, NonPositivePeriodsDoNotDivideByZero) {
     EXPECT_EQ(mode.Cycle(100, 0), 0);
 }
 
-struct RootFixture : ModeFixture {
-    void TearDown() override { TGameMgrMode::SetMainModeFactory(nullptr); }
-};
+using RootFixture = ModeFixture;
+
+TEST_F(RootFixture, WithoutAFactoryTheRootMakesNoChildAndPresentsNothing) {
+    TGameMgrMode root(nullptr, &kernel, 0);
+    root.Tick(20);
+    root.Tick(20);
+    EXPECT_EQ(root.Child(), nullptr);
+    EXPECT_EQ(draw.PresentCount(), 0);
+}
 
 TEST_F(RootFixture, TheRootCreatesTheMainModeOnItsFirstFrameAndPresentsNothingThen) {
     int created = 0;
     std::vector<std::string> log;
-    TGameMgrMode::SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
+    TGameMgrMode root(nullptr, &kernel, 0);
+    root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
         ++created;
         EXPECT_EQ(param, 0);
         auto mode = std::make_unique<ProbeMode>(parent, k, param);
         mode->log = &log;
         return mode;
     });
-    TGameMgrMode root(nullptr, &kernel, 0);
     root.Tick(20);
     EXPECT_EQ(created, 1);
     EXPECT_EQ(draw.PresentCount(), 0) << "the first frame presents nothing";
@@ -165,11 +171,11 @@ TEST_F(RootFixture, TheRootCreatesTheMainModeOnItsFirstFrameAndPresentsNothingTh
 
 TEST_F(RootFixture, AFailedConstructionIsTriedAgainOnTheNextFrame) {
     int attempts = 0;
-    TGameMgrMode::SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) -> std::unique_ptr<TGameMode> {
+    TGameMgrMode root(nullptr, &kernel, 0);
+    root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) -> std::unique_ptr<TGameMode> {
         if (++attempts == 1) throw std::runtime_error("TTexDb : ファイルがありません");
         return std::make_unique<ProbeMode>(parent, k, param);
     });
-    TGameMgrMode root(nullptr, &kernel, 0);
     EXPECT_THROW(root.Tick(20), std::runtime_error);
     EXPECT_EQ(root.Child(), nullptr);
     EXPECT_EQ(root.NextMode(), 0);
@@ -179,13 +185,13 @@ TEST_F(RootFixture, AFailedConstructionIsTriedAgainOnTheNextFrame) {
 
 TEST_F(RootFixture, AFinishedMainModeIsReplacedOnTheFollowingFrame) {
     int created = 0;
-    TGameMgrMode::SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
+    TGameMgrMode root(nullptr, &kernel, 0);
+    root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
         ++created;
         auto mode = std::make_unique<ProbeMode>(parent, k, param);
         mode->finishAfterStep = true;
         return mode;
     });
-    TGameMgrMode root(nullptr, &kernel, 0);
     root.Tick(20);  // creates
     root.Tick(20);  // child runs and finishes: deleted
     EXPECT_EQ(root.Child(), nullptr);

@@ -47,7 +47,7 @@ TEST(MainForm, TheFirstFrameMakesTheGameAndPresentsNothingTheSecondPresents) {
     SdlScope sdl;
     TMainForm form(Headless());
     ASSERT_TRUE(form.RunHeadlessFrame());
-    EXPECT_NE(dynamic_cast<TGameMainMode*>(form.Root()->Child()), nullptr);
+    EXPECT_NE(form.MainMode(), nullptr);
     EXPECT_EQ(form.Draw().PresentCount(), 0);
     ASSERT_TRUE(form.RunHeadlessFrame());
     EXPECT_EQ(form.Draw().PresentCount(), 1);

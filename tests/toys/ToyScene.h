@@ -13,6 +13,7 @@
 
 #include "data/Texdb.h"
 #include "data/Toybox.h"
+#include "toys/Toyclasses.h"
 #include "devices/Vekdraw.h"
 #include "kernel/Kernel.h"
 #include "support/TestMedia.h"
@@ -106,7 +107,7 @@ class ToyScene : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(ready); }
 
-    std::unique_ptr<TToyBox> Load(std::string_view text) { return TToyBox::FromText(&kernel, text); }
+    std::unique_ptr<TToyBox> Load(std::string_view text) { return TToyBox::FromText(&kernel, text, GameToyClasses()); }
 
     // A toy made from the first record of `text` outside the box's list, the way the box makes it.
     template <class T>

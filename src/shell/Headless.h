@@ -1,0 +1,25 @@
+#pragma once
+// The headless run: frames back to back with the key script's events applied before each frame's
+// poll, the audio rendered 20 ms a frame, and the pictures and sound written where the options say.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TMainForm;
+struct TMainOptions;
+
+class THeadless {
+public:
+    THeadless(TMainForm& form, const TMainOptions& options);
+
+    // One frame; false once a frame has failed.
+    bool RunFrame();
+    // The frames the options ask for, then the screenshot and the audio file; the exit status.
+    int Run();
+
+private:
+    TMainForm& form;
+    const TMainOptions& options;
+    std::size_t nextKeyEvent = 0;
+    std::vector<std::int16_t> rendered;
+};

@@ -1,0 +1,3 @@
+#include "toys/Toyobject.h"
+#include "platform/Resources.h"
+#include <vector>

@@ -1,0 +1,1 @@
+#include <fluidsynth.h>  // only the platform layer wraps the synthesizer

@@ -1,0 +1,2 @@
+#include "kernel/Kernel.h"
+#include "game/Gamemain.h"  // the kernel may not know the game
