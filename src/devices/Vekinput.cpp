@@ -3,10 +3,12 @@
 #include <cstring>
 
 #include "platform/InputSource.h"
+#include "platform/Keycodes.h"
 
 namespace {
 // The key map before the main window changes it: arrows, then Z, X, C.
-constexpr std::uint8_t kDefaultKeys[7] = {200, 208, 203, 205, 44, 45, 46};
+constexpr std::uint8_t kDefaultKeys[7] = {platform::kDikUp, platform::kDikDown, platform::kDikLeft, platform::kDikRight,
+                                          platform::kDikZ,  platform::kDikX,    platform::kDikC};
 // Stick positions within ±50 of the centre are the dead zone.
 constexpr int kAxisThreshold = 50;
 }  // namespace

@@ -66,7 +66,7 @@ T* Require(const TToyBox& box, const char* className, const std::string& name, c
 // ---------------------------------------------------------------------------------------------
 // TNutRandom
 
-void TNutRandom::Seed(std::uint32_t seed) { state = static_cast<std::uint32_t>(seed * 22695477u + 1u); }
+void TNutRandom::Seed(std::uint32_t seed) { state = static_cast<std::uint32_t>(seed * kSeedMultiplier + 1u); }
 
 std::int32_t TNutRandom::Next() {
     state = state * kMultiplier + 1;

@@ -19,9 +19,10 @@ class TToyPlayer;
 // The game's pseudo-random numbers: a 64-bit linear congruential state whose bits 32 … 62 are drawn.
 class TNutRandom {
 public:
-    static constexpr std::uint64_t kMultiplier = 1486058704437ULL;  // 0x15A'4E35
+    static constexpr std::uint64_t kMultiplier = 1486058704437ULL;  // 0x15A'0000'4E35, each step of the state
+    static constexpr std::uint32_t kSeedMultiplier = 22695477u;     // 0x15A'4E35, once, when seeding
 
-    // The low half becomes seed × 22695477 + 1 (mod 2^32), the high half 0.
+    // The low half becomes seed × kSeedMultiplier + 1 (mod 2^32), the high half 0.
     void Seed(std::uint32_t seed);
     // The next 31-bit value, 0 … 2^31 − 1.
     std::int32_t Next();
@@ -90,8 +91,9 @@ public:
     void StandFacing();
     void UpdateCounters();
     std::int32_t RandomBelow(std::int32_t n);
-    // Seeds the generator as a new game does; the fixed seed of the kernel wins over the clock.
+    // Seeds the generator with exactly this seed.
     void SeedRandom(std::uint32_t seed) { random.Seed(seed); }
+    // The seed a new game uses: the kernel's fixed seed (--seed) if it has one, else the calendar time.
     std::uint32_t CurrentSeed() const;
 
     // The stage machine of the play scene.

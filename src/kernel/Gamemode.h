@@ -29,6 +29,7 @@ public:
     virtual TKernel* GetKernel();
 
     TGameMode* Parent() const { return parent; }
+    std::int32_t Param() const { return param; }
     TGameMode* Child() const { return child.get(); }
     std::int32_t Elapsed() const { return elapsed; }
     std::int32_t Frames() const { return frames; }

@@ -7,45 +7,13 @@
 #include <vector>
 
 #include "devices/Vekdraw.h"
-#include "kernel/Gamemgr.h"
 #include "kernel/Kernel.h"
+#include "kernel/ModeProbe.h"
 
 namespace {
 
-// A mode that notes what ran, draws a colour that depends on its step count, and can finish itself.
-class ProbeMode : public TGameMode {
-public:
-    using TGameMode::TGameMode;
-    std::vector<std::string>* log = nullptr;
-    int steps = 0;
-    bool finishAfterStep = false;
-    void Begin() override {
-        Note("begin");
-        TGameMode::Begin();
-    }
-    void Step(std::int32_t) override {
-        ++steps;
-        Note("step");
-        if (finishAfterStep) finished = 1;
-    }
-    void Draw() override {
-        Note("draw");
-        if (auto* draw = kernel ? kernel->Draw() : nullptr) {
-            SDL_FillRect(draw->BackBuffer(), nullptr, static_cast<std::uint32_t>(steps));
-        }
-    }
-    void End() override { Note("end"); }
-    void Note(const char* what) {
-        if (log) log->push_back(what);
-    }
-    void MakeChild(ProbeMode* mode) { SetChild(std::unique_ptr<TGameMode>(mode)); }
-};
-
-struct ModeFixture : ::testing::Test {
-    TVekDraw draw;
-    TKernel kernel{&draw, nullptr, nullptr, nullptr};
-    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(4, 320, 240)); }
-};
+using modetest::ModeFixture;
+using modetest::ProbeMode;
 
 TEST_F(ModeFixture, TickRunsBeginOnceThenStepDrawPresentAndCountsTheClockAfterwards) {
     std::vector<std::string> log;
@@ -103,11 +71,13 @@ TEST_F(ModeFixture, AChildTakesOverTheFramesAndTheParentClockStandsStill) {
     EXPECT_EQ(parent.Elapsed(), 40) << "the parent continues where its own clock stopped";
 }
 
-TEST_F(ModeFixture, CreateChildHandsOnTheParam) {
-    TGameMode mode(nullptr, &kernel, 0);
+TEST_F(ModeFixture, CreateChildHandsOnTheParamAndTheKernel) {
+    TGameMode mode(nullptr, &kernel, 42);
     mode.CreateChild();
     ASSERT_NE(mode.Child(), nullptr);
     EXPECT_EQ(mode.Child()->Parent(), &mode);
+    EXPECT_EQ(mode.Child()->Param(), 42);
+    EXPECT_EQ(mode.Child()->GetKernel(), &kernel);
     mode.DeleteChild();
     EXPECT_EQ(mode.Child(), nullptr);
 }
@@ -136,67 +106,6 @@ TEST(GameModeClock, NonPositivePeriodsDoNotDivideByZero) {
     EXPECT_FALSE(mode.Blink(0));
     EXPECT_EQ(mode.Cycle(0, 2), 0);
     EXPECT_EQ(mode.Cycle(100, 0), 0);
-}
-
-using RootFixture = ModeFixture;
-
-TEST_F(RootFixture, WithoutAFactoryTheRootMakesNoChildAndPresentsNothing) {
-    TGameMgrMode root(nullptr, &kernel, 0);
-    root.Tick(20);
-    root.Tick(20);
-    EXPECT_EQ(root.Child(), nullptr);
-    EXPECT_EQ(draw.PresentCount(), 0);
-}
-
-TEST_F(RootFixture, TheRootCreatesTheMainModeOnItsFirstFrameAndPresentsNothingThen) {
-    int created = 0;
-    std::vector<std::string> log;
-    TGameMgrMode root(nullptr, &kernel, 0);
-    root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
-        ++created;
-        EXPECT_EQ(param, 0);
-        auto mode = std::make_unique<ProbeMode>(parent, k, param);
-        mode->log = &log;
-        return mode;
-    });
-    root.Tick(20);
-    EXPECT_EQ(created, 1);
-    EXPECT_EQ(draw.PresentCount(), 0) << "the first frame presents nothing";
-    EXPECT_TRUE(log.empty());
-    root.Tick(20);
-    EXPECT_EQ(log, (std::vector<std::string>{"begin", "step", "draw"}));
-    EXPECT_EQ(draw.PresentCount(), 1);
-    EXPECT_EQ(created, 1);
-}
-
-TEST_F(RootFixture, AFailedConstructionIsTriedAgainOnTheNextFrame) {
-    int attempts = 0;
-    TGameMgrMode root(nullptr, &kernel, 0);
-    root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) -> std::unique_ptr<TGameMode> {
-        if (++attempts == 1) throw std::runtime_error("TTexDb : ファイルがありません");
-        return std::make_unique<ProbeMode>(parent, k, param);
-    });
-    EXPECT_THROW(root.Tick(20), std::runtime_error);
-    EXPECT_EQ(root.Child(), nullptr);
-    EXPECT_EQ(root.NextMode(), 0);
-    root.Tick(20);
-    EXPECT_NE(root.Child(), nullptr);
-}
-
-TEST_F(RootFixture, AFinishedMainModeIsReplacedOnTheFollowingFrame) {
-    int created = 0;
-    TGameMgrMode root(nullptr, &kernel, 0);
-    root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
-        ++created;
-        auto mode = std::make_unique<ProbeMode>(parent, k, param);
-        mode->finishAfterStep = true;
-        return mode;
-    });
-    root.Tick(20);  // creates
-    root.Tick(20);  // child runs and finishes: deleted
-    EXPECT_EQ(root.Child(), nullptr);
-    root.Tick(20);  // creates afresh
-    EXPECT_EQ(created, 2);
 }
 
 }  // namespace

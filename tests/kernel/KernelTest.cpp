@@ -8,10 +8,12 @@
 #include "devices/Vekdraw.h"
 #include "devices/Vekinput.h"
 #include "platform/InputSource.h"
+#include "platform/Keycodes.h"
 
 namespace {
 
-constexpr int kSpace = 57, kLeftArrow = 203, kUpArrow = 200, kB = 48, kEnter = 28;
+constexpr int kSpace = platform::kDikSpace, kLeftArrow = platform::kDikLeft, kUpArrow = platform::kDikUp,
+              kB = platform::kDikB, kEnter = platform::kDikReturn;
 
 struct KernelFixture : ::testing::Test {
     platform::ScriptedInputSource source;
