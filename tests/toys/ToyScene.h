@@ -124,4 +124,24 @@ protected:
     TKernel kernel{&draw, nullptr, nullptr, nullptr};
 };
 
+inline const std::string kRisu = "\x83\x8a\x83\x58";                 // リス
+inline const std::string kHidariAruki = "\x8d\xb6\x95\xe0\x82\xab";  // 左歩き
+
+// A scene with two images (a 4 × 4 sheet of 64-pixel cells and a strip of four 16-pixel ones) for frames
+// and animes to draw from.
+class FrameScene : public ToyScene {
+protected:
+    std::unique_ptr<TToyBox> LoadWith(const std::string& records) {
+        return Load("{\nclass Command\nchdir Resource\n}\n"
+                    "{\nclass Image\nname " + kRisu + "\nfileName risu\nsize 64 64\n}\n"
+                    "{\nclass Image\nname small\nfileName small\nsize 16,16\n}\n" + records);
+    }
+    static std::string Frame(const std::string& name, const std::string& body) {
+        return "{\nclass Frame\nname " + name + "\n" + body + "}\n";
+    }
+
+    testmedia::ScopedResources resources{{Bitmap("risu", toytest::MarkerSheet(4, 4, 64, 64)),
+                                          Bitmap("small", toytest::MarkerSheet(4, 1, 16, 16))}};
+};
+
 }  // namespace toytest

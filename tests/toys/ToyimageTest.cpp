@@ -8,7 +8,6 @@
 
 #include "devices/Vekdraw.h"
 #include "toys/ToyScene.h"
-#include "toys/Toysound.h"
 
 namespace {
 
@@ -93,21 +92,6 @@ TEST_F(ToyImageTest, DestroyingEitherOfTwoSameNamedImagesDeletesTheSprite) {
     EXPECT_EQ(draw.GetSpriteSurf("dup"), nullptr);
     first->DrawCell(0, 0, 0);
     EXPECT_TRUE(Markers(draw).empty());
-}
-
-TEST_F(ToyImageTest, SoundReadsItsNameAndFileAndWritesThemBack) {
-    auto sound = Make<TToySound>(*box, "{\nclass Sound\nname get\nfileName getwave\nshow 1\n}\n");
-    EXPECT_EQ(sound->className, "Sound");
-    EXPECT_EQ(sound->name, "get");
-    EXPECT_EQ(sound->fileName, "getwave");
-    sound->Show();
-    sound->Draw(0, 0);
-    sound->Update(20);
-    EXPECT_TRUE(Markers(draw).empty());
-    std::vector<std::string> lines;
-    sound->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tSound", "\tname\t\tget", "\tshow\t\t1",
-                                               "\tfileName\tgetwave", "}"}));
 }
 
 }  // namespace
