@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <limits>
 #include <utility>
 
 #include "data/DataError.h"
@@ -9,10 +10,9 @@
 #include "devices/Vekmidi.h"
 #include "devices/Veksound.h"
 #include "game/Names.h"
-#include "toys/Toyclasses.h"
 #include "kernel/Kernel.h"
-#include "kernel/Wrap.h"
 #include "toys/Toyanime.h"
+#include "toys/Toyclasses.h"
 #include "toys/Toynumber.h"
 #include "toys/Toypicture.h"
 #include "toys/Toyplayer.h"
@@ -259,7 +259,7 @@ void TGameMainMode::StandFacing() { player->PlayAnime(kStandAnime[facing & 3], f
 void TGameMainMode::UpdateCounters() {
     scoreNumber->num = score;
     timeNumber->num = timeLeft / 1000;  // truncated towards zero: under a second over shows 0
-    levelNumber->num = WrapAdd(level, 1);
+    levelNumber->num = level + 1;
 }
 
 std::int32_t TGameMainMode::RandomBelow(std::int32_t n) { return random.Below(n); }
@@ -298,7 +298,9 @@ void TGameMainMode::PlayScene(std::int32_t ms) {
             CatchTest();
             if (CheckOrder()) {
                 StandFacing();
-                level = WrapAdd(level, 1);
+                // The level stops where its shown number, level + 1, still fits: a start near the top
+                // of 32 bits would otherwise wrap it negative, and no row lies below the first.
+                if (level < std::numeric_limits<std::int32_t>::max() - 1) ++level;
                 phase = kPhaseCleared;
             }
             // Also after a clear on this same frame: the last right nut caught as the time runs out
@@ -344,7 +346,7 @@ void TGameMainMode::CaptionScene(TToyPicture* caption) {
 }
 
 void TGameMainMode::LoadLevel() {
-    const std::int32_t r = level >= levelCount ? levelCount - 1 : level;
+    const std::int32_t r = std::clamp(level, 0, levelCount - 1);
     const DifficultyRow& row = table[static_cast<std::size_t>(r)];
     count = row.count;
     fall = row.fall;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,28 @@ TEST(DemoPilot, StartsFromTheTitleAndAfterAGameOver) {
     }
     EXPECT_EQ(games, 2);
     EXPECT_EQ(gameOvers, 1);
+}
+
+TEST(DemoPilot, AStartAtTheTopOfTheLevelRangeStaysOnTheLastRowStageAfterStage) {
+    // Levels counted from a start near the top of 32 bits must neither wrap negative nor index past
+    // the table: the level stops where its shown number (level + 1) still fits, on the last row.
+    for (const int start : {2147483647, 2147483646}) {
+        SCOPED_TRACE(start);
+        gametest::DifficultyOverride table{gametest::ShippedDifficultyWithStart(start)};
+        DemoRun demo(3u);
+        demo.Until(std::numeric_limits<int>::max(), 12000);
+        ASSERT_NE(demo.run.Game(), nullptr) << demo.run.Form().FrameError();
+        int cleared = 0;
+        for (const StageResult& stage : demo.stages) {
+            EXPECT_GE(stage.level, start - 1);
+            EXPECT_LE(stage.level, 2147483646);
+            if (stage.phase == Game::kPhaseCleared) ++cleared;
+        }
+        EXPECT_GE(cleared, 3) << "the pilot should clear stages past the point where the level would wrap";
+        const std::int32_t shown = demo.run.Number(kLevel)->num;
+        EXPECT_EQ(shown, demo.run.G().Level() + 1);
+        EXPECT_GT(shown, 0);
+    }
 }
 
 TEST(DemoPilot, NoGameMeansNoKeys) {
