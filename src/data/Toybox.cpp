@@ -63,7 +63,10 @@ void TToyBox::RunCommand(TTexDb& db) {
 }
 
 void TToyBox::AddToy(std::unique_ptr<TToyObject> toy) {
-    if (toy) toys.push_back(std::move(toy));
+    if (!toy) return;
+    // The first toy of a class and name is the one every lookup finds; later namesakes only draw.
+    byName.try_emplace(ToyKey{toy->className, toy->name}, toy.get());
+    toys.push_back(std::move(toy));
 }
 
 TToyObject* TToyBox::GetToy(std::int32_t index) const {
@@ -72,10 +75,13 @@ TToyObject* TToyBox::GetToy(std::int32_t index) const {
 }
 
 TToyObject* TToyBox::FindToy(const std::string& className, const std::string& name) const {
-    for (const auto& toy : toys) {
-        if (toy->className == className && toy->name == name) return toy.get();
-    }
-    return nullptr;
+    const auto found = byName.find(ToyKey{className, name});
+    return found != byName.end() ? found->second : nullptr;
+}
+
+std::size_t TToyBox::ToyKeyHash::operator()(const ToyKey& key) const {
+    const std::size_t a = std::hash<std::string>{}(key.first);
+    return a ^ (std::hash<std::string>{}(key.second) + 0x9E3779B97F4A7C15ull + (a << 6) + (a >> 2));
 }
 
 TToyObject* TToyBox::ShowToy(const std::string& className, const std::string& name) {
@@ -124,6 +130,7 @@ bool TToyBox::PlayMusic(const std::string& fileName, bool loop) {
 }
 
 void TToyBox::ClearToys() {
+    byName.clear();
     // One by one in list order, so an image's sprite goes before the toys after it are destroyed.
     for (auto& toy : toys) toy.reset();
     toys.clear();

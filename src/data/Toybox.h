@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "data/ToyClasses.h"
@@ -60,7 +62,13 @@ private:
     void RunCommand(TTexDb& db);
 
     TKernel* kernel;  // not owned; may be null
+    using ToyKey = std::pair<std::string, std::string>;  // class name, name
+    struct ToyKeyHash {
+        std::size_t operator()(const ToyKey& key) const;
+    };
+
     TToyClasses classes;
     std::vector<std::unique_ptr<TToyObject>> toys;
+    std::unordered_map<ToyKey, TToyObject*, ToyKeyHash> byName;  // the first toy of each key
     std::string resourceDir;
 };
