@@ -5,10 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "data/DataError.h"
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
@@ -37,7 +39,8 @@ const char kUsage[] =
     "                         (KEY: Up Down Left Right Space B Return, or a DirectInput code;\n"
     "                         '#' starts a comment); events apply before that frame's poll\n"
     "  --screenshot FILE      headless: write the last presented picture as a 24-bit BMP\n"
-    "  --screenshot-every K DIR  headless: write every K-th frame's picture into DIR\n"
+    "  --screenshot-every K DIR  headless: write every K-th frame's picture into DIR,\n"
+    "                         named frameNNNNNN.bmp by the frame's number in --trace\n"
     "  --audio-out FILE       headless: write everything rendered as a 16-bit stereo WAV\n"
     "  --trace FILE           headless: one JSON object a line per frame with the game's state\n"
     "  --help                 show this help and exit\n"
@@ -55,6 +58,14 @@ bool ParseInt(const char* text, long long low, long long high, long long& value)
     return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
 }
 
+// The display the environment names, for messages: the Wayland one if set, else the X one.
+std::string DisplayName() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return wayland;
+    const char* display = std::getenv("DISPLAY");
+    return display && *display ? display : "(none)";
+}
+
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "pelloro: %s\nTry 'pelloro --help' for more information.\n", problem.c_str());
     return 2;
@@ -66,9 +77,17 @@ int main(int argc, char** argv) {
     TMainOptions options;
     options.frames = 500;
     std::string keysFile;
+    bool framesGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        auto needs = [&](int count) { return i + count < argc; };
+        // A value that looks like an option was forgotten rather than meant, e.g. "--keys --headless".
+        auto needs = [&](int count) {
+            if (i + count >= argc) return false;
+            for (int k = 1; k <= count; ++k) {
+                if (std::strncmp(argv[i + k], "--", 2) == 0) return false;
+            }
+            return true;
+        };
         long long value = 0;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
@@ -92,8 +111,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--headless") {
             options.headless = true;
         } else if (arg == "--frames") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, 1LL << 40, value)) return Usage("--frames needs a number");
+            if (!needs(1) || !ParseInt(argv[++i], 0, kMaxFrame, value)) return Usage("--frames needs a number");
             options.frames = value;
+            framesGiven = true;
         } else if (arg == "--keys") {
             if (!needs(1)) return Usage("--keys needs a file");
             keysFile = argv[++i];
@@ -101,7 +121,10 @@ int main(int argc, char** argv) {
             if (!needs(1)) return Usage("--screenshot needs a file");
             options.screenshot = argv[++i];
         } else if (arg == "--screenshot-every") {
-            if (!needs(2) || !ParseInt(argv[i + 1], 1, 1LL << 30, value)) return Usage("--screenshot-every needs K and DIR");
+            if (!needs(2)) return Usage("--screenshot-every needs K and DIR");
+            if (!ParseInt(argv[i + 1], 1, 1LL << 30, value)) {
+                return Usage(std::string("--screenshot-every needs K of at least 1, not '") + argv[i + 1] + "'");
+            }
             options.screenshotEvery = static_cast<int>(value);
             options.screenshotDir = argv[i + 2];
             i += 2;
@@ -115,12 +138,22 @@ int main(int argc, char** argv) {
             return Usage("unknown option '" + arg + "'");
         }
     }
-    const bool headlessOnly = !options.keys.empty() || !keysFile.empty() || !options.screenshot.empty() ||
+    const bool headlessOnly = framesGiven || !keysFile.empty() || !options.screenshot.empty() ||
                               options.screenshotEvery > 0 || !options.audioOut.empty() || !options.trace.empty();
     if (headlessOnly && !options.headless) {
-        return Usage("--keys, --screenshot, --screenshot-every, --audio-out and --trace need --headless");
+        return Usage("--frames, --keys, --screenshot, --screenshot-every, --audio-out and --trace need --headless");
+    }
+    if (options.screenshotEvery > 0) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(options.screenshotDir, ec)) {
+            std::fprintf(stderr, "pelloro: --screenshot-every: %s is not a folder; create it first\n",
+                         options.screenshotDir.c_str());
+            return 1;
+        }
     }
     if (!keysFile.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_directory(keysFile, ec)) return Usage("the key script " + keysFile + " is a folder, not a file");
         std::ifstream in(keysFile, std::ios::binary);
         if (!in) return Usage("cannot read the key script " + keysFile);
         std::stringstream text;
@@ -132,7 +165,7 @@ int main(int argc, char** argv) {
     if (options.headless) {
         // Nothing of SDL's video or audio is needed: surfaces and offline mixing work without them.
         if (SDL_Init(0) != 0) {
-            ShowError(std::string("cannot start SDL: ") + SDL_GetError(), false);
+            ShowError(std::string("cannot start SDL: ") + SDL_GetError(), {}, false);
             return 1;
         }
     } else {
@@ -145,6 +178,8 @@ int main(int argc, char** argv) {
                        stderr);
             return 1;
         }
+        // With only an X display named, X is the one to talk to: probing Wayland first only adds noise.
+        if ((!driver || !*driver) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
         // A 320 x 240 picture scaled by whole numbers costs less CPU and memory on SDL's software
         // renderer than a GL context does; SDL_RENDER_DRIVER in the environment still wins.
@@ -152,9 +187,19 @@ int main(int argc, char** argv) {
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0 &&
             SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+            std::fprintf(stderr, "pelloro: cannot open display %s (%s); check DISPLAY, or run 'pelloro --headless'\n",
+                         DisplayName().c_str(), SDL_GetError());
+            return 1;
+        }
+        // When no display answers, SDL falls back to drivers that show nothing; a window nobody can
+        // see would run for ever. Only someone who asks for such a driver by name gets one.
+        const std::string chosen = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+        if ((chosen == "offscreen" || chosen == "dummy" || chosen == "evdev") && (!driver || chosen != driver)) {
             std::fprintf(stderr,
-                         "pelloro: no display is available (%s); run 'pelloro --headless' to play without a window\n",
-                         SDL_GetError());
+                         "pelloro: cannot open display %s: no X server or Wayland compositor answers there; "
+                         "check DISPLAY, or run 'pelloro --headless'\n",
+                         DisplayName().c_str());
+            SDL_Quit();
             return 1;
         }
     }
@@ -183,8 +228,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "pelloro: cannot write the trace %s\n", options.trace.c_str());
             status = 1;
         }
+    } catch (const EDataError& e) {
+        ShowError(e.what(), e.Advice(), !options.headless);
+        status = 1;
     } catch (const std::exception& e) {
-        ShowError(e.what(), !options.headless);
+        ShowError(e.what(), {}, !options.headless);
         status = 1;
     }
     SDL_Quit();

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cfloat>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -365,8 +366,16 @@ void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
 
 TTexDb::TTexDb(const std::string& sourceName) {
     platform::Medium text;
-    if (platform::LoadResourceOrFile("TEXT", sourceName, text) != platform::FileStatus::kRead) {
-        throw EDataError("TTexDb : ファイルがありません");
+    const platform::FileStatus status = platform::LoadResourceOrFile("TEXT", sourceName, text);
+    if (status != platform::FileStatus::kRead) {
+        std::error_code ec;
+        const std::string where = std::filesystem::absolute(sourceName, ec).string();
+        const char* why = status == platform::FileStatus::kTooLarge ? "is too large to be a text"
+                          : status == platform::FileStatus::kUnreadable ? "cannot be read"
+                                                                         : "is missing";
+        throw EDataError("TTexDb : ファイルがありません",
+                         "the text '" + sourceName + "' is not built into the program and the file " +
+                             (ec ? sourceName : where) + " " + why);
     }
     Parse(text.bytes);
 }

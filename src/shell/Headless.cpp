@@ -8,6 +8,7 @@
 THeadless::THeadless(TMainForm& form, const TMainOptions& options) : form(form), options(options) {}
 
 bool THeadless::RunFrame() {
+    if (writeFailed) return false;
     while (nextKeyEvent < options.keys.size() && options.keys[nextKeyEvent].frame <= form.FrameNumber()) {
         const TKeyEvent& event = options.keys[nextKeyEvent++];
         form.Script().SetKey(event.code, event.down);
@@ -18,26 +19,43 @@ bool THeadless::RunFrame() {
         audio->RenderOffline(audio->Rate() * static_cast<int>(TMainForm::kFrameInterval) / 1000,
                              options.audioOut.empty() ? nullptr : &rendered);
     }
+    // Every K-th frame, named by its number in the trace (frames count from 0), so that a trace and
+    // its pictures line up.
     if (options.screenshotEvery > 0 && form.FrameNumber() % options.screenshotEvery == 0) {
         char name[64];
-        std::snprintf(name, sizeof name, "/frame%06lld.bmp", static_cast<long long>(form.FrameNumber()));
-        form.Draw().SavePresentedBmp(options.screenshotDir + name);
+        std::snprintf(name, sizeof name, "/frame%06lld.bmp", static_cast<long long>(form.FrameNumber() - 1));
+        const std::string path = options.screenshotDir + name;
+        if (!form.Draw().SavePresentedBmp(path) && form.Draw().PresentCount() > 0) {
+            std::fprintf(stderr, "pelloro: cannot write the picture %s; check the folder and free space\n", path.c_str());
+            writeFailed = true;
+            return false;
+        }
     }
     return true;
 }
 
 int THeadless::Run() {
-    int status = 0;
     while (form.FrameNumber() < options.frames && RunFrame()) {
     }
-    if (!options.screenshot.empty() && !form.Draw().SavePresentedBmp(options.screenshot)) {
-        std::fprintf(stderr, "pelloro: cannot write the screenshot %s\n", options.screenshot.c_str());
-        status = 1;
+    // A failed frame is the one thing to report; the main window says what it was.
+    if (writeFailed || !form.FrameError().empty()) return 1;
+    int status = 0;
+    if (!options.screenshot.empty()) {
+        if (form.Draw().PresentCount() == 0) {
+            std::fprintf(stderr, "pelloro: no picture to write to %s: the first one is presented by the second frame; use --frames 2 or more\n",
+                         options.screenshot.c_str());
+            status = 1;
+        } else if (!form.Draw().SavePresentedBmp(options.screenshot)) {
+            std::fprintf(stderr, "pelloro: cannot write the screenshot %s; check the folder and free space\n",
+                         options.screenshot.c_str());
+            status = 1;
+        }
     }
     platform::AudioOutput* audio = form.Audio();
     if (!options.audioOut.empty() && audio &&
         !platform::WriteWav16(options.audioOut, rendered, audio->Rate(), audio->Channels())) {
-        std::fprintf(stderr, "pelloro: cannot write the audio %s\n", options.audioOut.c_str());
+        std::fprintf(stderr, "pelloro: cannot write the audio %s; check the folder and free space\n",
+                     options.audioOut.c_str());
         status = 1;
     }
     return status;

@@ -12,7 +12,7 @@ class THeadless {
 public:
     THeadless(TMainForm& form, const TMainOptions& options);
 
-    // One frame; false once a frame has failed.
+    // One frame; false once a frame has failed or its picture could not be written.
     bool RunFrame();
     // The frames the options ask for, then the screenshot and the audio file; the exit status.
     int Run();
@@ -21,5 +21,6 @@ private:
     TMainForm& form;
     const TMainOptions& options;
     std::size_t nextKeyEvent = 0;
+    bool writeFailed = false;  // a picture of --screenshot-every could not be written: the run stops
     std::vector<std::int16_t> rendered;
 };

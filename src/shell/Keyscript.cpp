@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -27,9 +28,15 @@ bool ParseKeyScript(const std::string& text, std::vector<TKeyEvent>& events, std
         std::string frameText, key, action, extra;
         if (!(fields >> frameText)) continue;
         char* end = nullptr;
+        errno = 0;
         const long long frame = std::strtoll(frameText.c_str(), &end, 10);
         if (!(fields >> key >> action) || (fields >> extra) || *end != '\0' || frame < 0) {
             error = "line " + std::to_string(lineNo) + ": expected FRAME KEY down|up";
+            return false;
+        }
+        if (errno == ERANGE || frame > kMaxFrame) {
+            error = "line " + std::to_string(lineNo) + ": frame " + frameText + " is beyond any run (at most " +
+                    std::to_string(kMaxFrame) + ")";
             return false;
         }
         const int code = platform::KeyCodeFromName(key);

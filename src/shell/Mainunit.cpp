@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "data/DataError.h"
 #include "game/Gamemain.h"
 #include "platform/AudioOutput.h"
 #include "platform/FluidSynthOutput.h"
@@ -18,9 +19,11 @@ constexpr int kClientHeight = 240;  // pixels
 
 }  // namespace
 
-void ShowError(const std::string& message, bool displayAvailable) {
+void ShowError(const std::string& message, const std::string& advice, bool displayAvailable) {
     std::fprintf(stderr, "pelloro: %s\n", message.c_str());
-    if (displayAvailable) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", message.c_str(), nullptr);
+    if (!advice.empty()) std::fprintf(stderr, "pelloro: %s\n", advice.c_str());
+    const std::string shown = advice.empty() ? message : message + "\n\n" + advice;
+    if (displayAvailable) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", shown.c_str(), nullptr);
 }
 
 TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.timerService) {
@@ -121,13 +124,16 @@ void TMainForm::HITimerTimer(THITimer*) {
         root->Tick(static_cast<std::int32_t>(kFrameInterval));
         ++frameNumber;
         if (AfterFrame) AfterFrame(*this);
+    } catch (const EDataError& e) {
+        HandleFrameError(e.what(), e.Advice());
     } catch (const std::exception& e) {
-        HandleFrameError(e.what());
+        HandleFrameError(e.what(), {});
     }
 }
 
-void TMainForm::HandleFrameError(const std::string& message) {
+void TMainForm::HandleFrameError(const std::string& message, const std::string& advice) {
     frameError = message.empty() ? std::string("unknown error") : message;
+    frameAdvice = advice;
     HITimer.SetEnabled(false);
 }
 
@@ -135,8 +141,10 @@ void TMainForm::FormPaint() {
     if (destroyed || !frameError.empty()) return;
     try {
         root->Paint();
+    } catch (const EDataError& e) {
+        HandleFrameError(e.what(), e.Advice());
     } catch (const std::exception& e) {
-        HandleFrameError(e.what());
+        HandleFrameError(e.what(), {});
     }
 }
 
@@ -191,7 +199,7 @@ int TMainForm::Run() {
     }
     FormDestroy();
     if (!frameError.empty()) {
-        ShowError(frameError, !options.headless);
+        ShowError(frameError, frameAdvice, !options.headless);
         status = 1;
     }
     return status;

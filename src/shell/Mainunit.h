@@ -86,7 +86,7 @@ public:
     std::function<void(TMainForm&)> AfterFrame;
 
 private:
-    void HandleFrameError(const std::string& message);
+    void HandleFrameError(const std::string& message, const std::string& advice);
 
     TMainOptions options;
     std::unique_ptr<platform::Window> window;
@@ -110,8 +110,10 @@ private:
     bool destroyed = false;
     std::int64_t frameNumber = 0;
     std::string frameError;
+    std::string frameAdvice;  // an English line of what to do, beside a data error's own message
     std::vector<std::string> startupLog;
 };
 
-// The message box where a display exists, and standard error always.
-void ShowError(const std::string& message, bool displayAvailable);
+// Standard error always (the message, then the advice on a line of its own), and a message box where
+// a display exists.
+void ShowError(const std::string& message, const std::string& advice, bool displayAvailable);

@@ -469,6 +469,19 @@ TEST_F(Faults, BareProgramWithoutTheTextsSaysTheFileIsMissing) {
     EXPECT_TRUE(HasLine(o.errors, "pelloro: TTexDb : ファイルがありません")) << o.errors;
 }
 
+TEST_F(Faults, AMissingTextIsTheOnlyThingReportedEvenWithAScreenshotAsked) {
+    TempDir dir("missing-shot");
+    std::vector<std::string> args = kPlayArgs;
+    args.insert(args.end(), {"--screenshot", "shot.bmp"});
+    const Outcome o = RunProgram(PELLORO_BARE_PROGRAM, dir.Path(), args);
+    EXPECT_TRUE(o.exited && o.status == 1) << o.errors;
+    const std::string where = (dir.Path() / "dificulty").string();
+    EXPECT_EQ(o.errors, "pelloro: TTexDb : ファイルがありません\n"
+                        "pelloro: the text 'dificulty' is not built into the program and the file " + where +
+                            " is missing\n");
+    EXPECT_FALSE(fs::exists(dir.Path() / "shot.bmp"));
+}
+
 TEST_F(Faults, MalformedTextsPlayOrAreRefusedWithTheirMessage) {
     const std::vector<BadText> cases = Cases();
     EXPECT_GE(cases.size(), 50u);

@@ -107,4 +107,65 @@ TEST(Program, HeadlessAudioOutIsAWaveOfTheRenderedFrames) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(Program, OptionsThatCannotBeUsedAreRefusedWithOneLineAndAStatus) {
+    const auto dir = TempDir();
+    const auto file = dir / "plain-file";
+    std::ofstream(file) << "x";
+    const auto hugeFrame = dir / "huge.keys";
+    std::ofstream(hugeFrame) << "99999999999999999999 Space down\n";
+    const struct {
+        std::string args;
+        int status;
+        const char* says;
+    } cases[] = {
+        {"--screenshot-every 5 --headless", 2, "needs K and DIR"},
+        {"--headless --screenshot-every 0 " + dir.string(), 2, "at least 1"},
+        {"--headless --screenshot-every 5 " + (dir / "none").string(), 1, "is not a folder"},
+        {"--headless --screenshot-every 5 " + file.string(), 1, "is not a folder"},
+        {"--headless --keys " + dir.string(), 2, "is a folder"},
+        {"--headless --keys " + hugeFrame.string(), 2, "beyond any run"},
+        {"--frames 5", 2, "need --headless"},
+        {"--headless --trace --frames", 2, "--trace needs a file"},
+    };
+    for (const auto& c : cases) {
+        const Result r = RunProgram(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args << ": " << r.output;
+        EXPECT_NE(r.output.find(c.says), std::string::npos) << c.args << ": " << r.output;
+        EXPECT_EQ(r.output.find("pelloro:"), 0u) << c.args << ": " << r.output;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Program, AScreenshotBeforeTheFirstPictureSaysWhyOnce) {
+    const auto dir = TempDir();
+    const Result r = RunProgram("--headless --frames 1 --screenshot " + (dir / "x.bmp").string());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.output.find("--frames 2"), std::string::npos) << r.output;
+    EXPECT_EQ(std::count(r.output.begin(), r.output.end(), '\n'), 1) << r.output;
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.bmp"));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Program, EveryKthPictureIsNamedByItsFrameInTheTrace) {
+    const auto dir = TempDir();
+    const Result r = RunProgram("--headless --seed 3 --frames 10 --screenshot-every 5 " + dir.string() +
+                                " --trace " + (dir / "trace.jsonl").string());
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_TRUE(std::filesystem::exists(dir / "frame000004.bmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "frame000009.bmp"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "frame000010.bmp"));
+    std::ifstream trace(dir / "trace.jsonl");
+    std::string line, last;
+    while (std::getline(trace, line)) last = line;
+    EXPECT_EQ(last.rfind("{\"frame\":9,", 0), 0u) << last;
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Program, ADisplayWithNoServerBehindItIsNamedAndTheRunEnds) {
+    const Result r = RunProgram("--demo", "-u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:9876");
+    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_NE(r.output.find("cannot open display :9876"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("--headless"), std::string::npos) << r.output;
+}
+
 }  // namespace
