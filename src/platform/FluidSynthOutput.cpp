@@ -204,4 +204,18 @@ std::unique_ptr<FluidSynthOutput> FluidSynthOutput::For(const AudioOutput& outpu
     return std::make_unique<FluidSynthOutput>(output.Rate(), !output.IsRealtime());
 }
 
+std::string FluidSynthOutput::RejectedChoice() {
+    const char* env = std::getenv("PELLORO_SOUNDFONT");
+    return env && *env && !IsSoundFontFile(env) ? env : "";
+}
+
+std::string FluidSynthOutput::Advice() {
+    const std::string found = FindSoundFont();
+    if (found.empty()) {
+        return std::string("no General MIDI SoundFont was found (PELLORO_SOUNDFONT, FluidSynth's default, ") +
+               kSystemSoundFont + "); install timgm6mb-soundfont or set PELLORO_SOUNDFONT to a .sf2 file";
+    }
+    return "the SoundFont " + found + " could not be loaded; set PELLORO_SOUNDFONT to another .sf2 file";
+}
+
 }  // namespace platform

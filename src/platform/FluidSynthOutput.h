@@ -40,6 +40,12 @@ public:
     // PELLORO_SOUNDFONT, else FluidSynth's own default SoundFont, else the system's General MIDI
     // SoundFont: the first of them that names a SoundFont file; "" when there is none.
     static std::string FindSoundFont();
+    // PELLORO_SOUNDFONT when it is set to something that is not a SoundFont file (the search then goes
+    // on to the defaults); "" otherwise.
+    static std::string RejectedChoice();
+    // One English line for a player without music: the SoundFont that was tried, or where none was
+    // found, and how to choose another.
+    static std::string Advice();
 
 private:
     struct State;

@@ -56,10 +56,20 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     }
     if (audio) audio->SetVolume(options.volume);
 
-    // The MIDI device's one message reaches the player the way every error of the program does.
-    TVekMidi::SetMessageHandler([headless = options.headless](const std::string& message) {
-        std::fprintf(stderr, "%s\n", message.c_str());
-        if (!headless) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", message.c_str(), nullptr);
+    // The MIDI device's one message reaches the player the way every error of the program does, with
+    // an English line of what to do beside it.
+    if (const std::string rejected = platform::FluidSynthOutput::RejectedChoice(); !rejected.empty()) {
+        std::fprintf(stderr, "pelloro: PELLORO_SOUNDFONT names %s, which is not a SoundFont file; trying the default\n",
+                     rejected.c_str());
+    }
+    TVekMidi::SetMessageHandler([this](const std::string& message) {
+        const std::string advice = audio ? platform::FluidSynthOutput::Advice()
+                                         : "the music plays through the audio output, and none could be opened";
+        std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
+        if (!options.headless) {
+            const std::string shown = message + "\n\n" + advice;
+            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr);
+        }
     });
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.

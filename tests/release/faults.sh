@@ -75,7 +75,12 @@ window_case() {  # LABEL EXPECT_BOX(0|1) CMD...   returns 1 when a check failed
   if [ "$expect_box" = 1 ]; then
     grep -qxF "$midi_message" "$work/err" || fail "$label: no '$midi_message' on standard error"
   fi
-  if grep -q -E "^pelloro:|Sanitizer|runtime error:" "$work/err"; then fail "$label: $(head -c 2000 "$work/err")"; fi
+  if [ "$expect_box" = 1 ]; then
+    grep -q "^pelloro: .*\(SoundFont\|audio output\)" "$work/err" || fail "$label: no English line of what to do"
+  fi
+  if grep -v "^pelloro: .*\(SoundFont\|audio output\)" "$work/err" | grep -q -E "^pelloro:|Sanitizer|runtime error:"; then
+    fail "$label: $(head -c 2000 "$work/err")"
+  fi
   [ "$failures" = "$before" ] || return 1
   echo "$label: exit 0, $colours colours on screen$([ "$box" = 1 ] && echo ', the message box dismissed')"
 }
@@ -99,6 +104,8 @@ if [ "$can_hide" = 1 ]; then
     --audio-out "$work/nomusic.wav" 2>"$work/err" || status=$?
   [ "$status" = 0 ] || fail "no SoundFont, headless: status $status"
   grep -qxF "$midi_message" "$work/err" || fail "no SoundFont, headless: no '$midi_message' on standard error"
+  grep -q "^pelloro: no General MIDI SoundFont was found.*PELLORO_SOUNDFONT" "$work/err" ||
+    fail "no SoundFont, headless: no English line saying where SoundFonts were looked for: $(cat "$work/err")"
   with=$(nonzero_bytes "$work/music.wav")
   without=$(nonzero_bytes "$work/nomusic.wav")
   # The sound effects remain, the music is gone.
@@ -111,8 +118,8 @@ fi
 # A SoundFont variable naming nothing: the game still starts and ends normally.
 status=0
 PELLORO_SOUNDFONT=/nonexistent/none.sf2 "${headless_env[@]}" "$program" "${headless[@]}" 2>"$work/err" || status=$?
-if [ "$status" = 0 ]; then
-  echo "PELLORO_SOUNDFONT naming nothing: exit 0$(grep -qxF "$midi_message" "$work/err" && echo ', the MIDI message')"
+if [ "$status" = 0 ] && grep -qxF "pelloro: PELLORO_SOUNDFONT names /nonexistent/none.sf2, which is not a SoundFont file; trying the default" "$work/err"; then
+  echo "PELLORO_SOUNDFONT naming nothing: exit 0, said so$(grep -qxF "$midi_message" "$work/err" && echo ', the MIDI message')"
 else
   fail "PELLORO_SOUNDFONT naming nothing: status $status: $(cat "$work/err")"
 fi
