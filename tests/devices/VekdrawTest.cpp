@@ -21,6 +21,11 @@ using testmedia::ScopedResources;
 
 std::uint32_t Raw(const TVekDraw& draw, int x, int y) { return draw.PixelAt(x, y); }
 
+// The four screen formats in the order of their old codes 1 to 4.
+constexpr TPixelFormat kFormats[] = {TPixelFormat::Rgb555, TPixelFormat::Rgb565, TPixelFormat::Rgb24,
+                                     TPixelFormat::Xrgb32};
+TPixelFormat FormatFor(int code) { return kFormats[code - 1]; }
+
 void PutRaw(TVekDraw& draw, int x, int y, std::uint32_t value) {
     SDL_Surface* s = draw.BackBuffer();
     const int bpp = s->format->BytesPerPixel;
@@ -51,7 +56,7 @@ std::uint32_t CoordinateColour(int x, int y) { return ((0x40u + x) << 16) | ((0x
 class DrawTest : public ::testing::Test {
 protected:
     TVekDraw draw;
-    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(4, 320, 240)); }
+    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240)); }
 };
 
 // ---- Init, properties, clip ------------------------------------------------------------------
@@ -94,7 +99,7 @@ TEST(DrawInit, PropertySettersIgnoreValuesAboveTheScreen) {
     ASSERT_TRUE(draw.Init(nullptr));
     EXPECT_EQ(draw.SurfaceWidth(), 640);
     EXPECT_EQ(draw.SurfaceHeight(), 240);
-    EXPECT_EQ(draw.FormatCode(), 4);  // no window: 32-bit
+    EXPECT_EQ(draw.Format(), TPixelFormat::Xrgb32);  // no window: 32-bit
 }
 
 TEST(DrawInit, InitHeadlessGivesEachFormat) {
@@ -102,14 +107,14 @@ TEST(DrawInit, InitHeadlessGivesEachFormat) {
     const std::uint32_t red[] = {0, 0x7C00, 0xF800, 0xFF0000, 0xFF0000};
     for (int code = 1; code <= 4; ++code) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(code, 320, 240));
-        EXPECT_EQ(draw.FormatCode(), code);
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(code), 320, 240));
+        EXPECT_EQ(draw.Format(), FormatFor(code));
         EXPECT_EQ(draw.BackBuffer()->format->Gmask, green[code]);
         EXPECT_EQ(draw.BackBuffer()->format->Rmask, red[code]);
     }
     TVekDraw draw;
-    EXPECT_FALSE(draw.InitHeadless(0, 320, 240));
-    EXPECT_FALSE(draw.InitHeadless(5, 320, 240));
+    EXPECT_FALSE(draw.InitHeadless(TPixelFormat::None, 320, 240));
+    EXPECT_FALSE(draw.InitHeadless(static_cast<TPixelFormat>(5), 320, 240));
     EXPECT_FALSE(draw.IsReady());
 }
 
@@ -131,7 +136,7 @@ TEST(DrawReady, OnlyStateFreeOperationsWorkBeforeInitAndAfterReleaseAll) {
     for (int round = 0; round < 2; ++round) {
         TVekDraw draw;
         if (round == 1) {
-            ASSERT_TRUE(draw.InitHeadless(4, 64, 64));
+            ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 64, 64));
             ASSERT_TRUE(draw.CreateSprite("s", "pic", 0, 0));
             ASSERT_TRUE(draw.ReleaseAll());
             EXPECT_EQ(draw.GetSpriteSurf("s"), nullptr);
@@ -257,7 +262,7 @@ TEST(DrawColourKey, OnlyPixelsThatBecomeZeroInTheScreenFormatAreTransparent) {
     } cases[] = {{1, false, true}, {2, false, true}, {3, true, true}, {4, true, true}};
     for (const Case& c : cases) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(c.code, 16, 4));
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(c.code), 16, 4));
         ASSERT_TRUE(draw.CreateSprite("k", "keyed", 0, 0));
         const std::uint32_t background = SDL_MapRGB(draw.BackBuffer()->format, 0x20, 0xC0, 0x60);
         SDL_FillRect(draw.BackBuffer(), nullptr, background);
@@ -277,7 +282,7 @@ TEST(DrawColourKey, WideRowsUseTheKeyOnEveryPixel) {
     ScopedResources res({{"BITMAP", "row", MakeBmp8(37, 1, {0x000000, 0x3060F0, 0xF0F0F0}, idx)}});
     for (int code = 1; code <= 4; ++code) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(code, 64, 2));
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(code), 64, 2));
         ASSERT_TRUE(draw.CreateSprite("r", "row", 0, 0));
         const std::uint32_t background = SDL_MapRGB(draw.BackBuffer()->format, 0x80, 0x40, 0x20);
         SDL_FillRect(draw.BackBuffer(), nullptr, background);
@@ -343,8 +348,6 @@ TEST_F(DrawTest, BitmapsAreReadFromAFileWhenNoResourceHasTheName) {
     std::filesystem::remove(path);
 }
 
-// ---- malformed bitmaps -----------------------------------------------------------------------
-
 void Poke32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
@@ -356,6 +359,60 @@ void Poke16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<std::uint8_t>(v);
     b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
+
+TEST_F(DrawTest, BitmapFilesCostOnlyWhatTheirHeaderDeclares) {
+    // A picture at the start of a 1 GiB sparse file loads from its first bytes; a header declaring
+    // 4 GiB is refused before anything of the file is read.
+    const auto path = std::filesystem::temp_directory_path() / "vekdraw-sparse-test.bmp";
+    const auto picture = CoordinateBitmap(6, 4);
+    for (const bool hugeDeclared : {false, true}) {
+        auto bytes = picture;
+        if (hugeDeclared) Poke32(bytes, 2, 0xFFFFFFFFu);
+        {
+            std::FILE* f = std::fopen(path.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        std::filesystem::resize_file(path, hugeDeclared ? (4ull << 30) + 16 : 1ull << 30);
+        EXPECT_EQ(draw.CreateSprite("sparse", path.string(), 0, 0), !hugeDeclared);
+        if (!hugeDeclared) {
+            ASSERT_TRUE(draw.Draw(0, 0, "sparse", 0, 0, 0));
+            EXPECT_EQ(draw.RgbAt(5, 3), CoordinateColour(5, 3));
+            EXPECT_TRUE(draw.DeleteSprite("sparse"));
+        }
+    }
+    std::filesystem::remove(path);
+}
+
+TEST_F(DrawTest, SpriteNamesFindTheirOwnRecordAmongManyThroughDeletesAndReloads) {
+    ScopedResources res({{"BITMAP", "one", CoordinateBitmap(4, 4)}, {"BITMAP", "two", CoordinateBitmap(8, 2)}});
+    std::vector<TSpriteSurf*> records;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(draw.CreateSprite("s" + std::to_string(i), i % 2 ? "one" : "two", 0, 0));
+        records.push_back(draw.GetSpriteSurf("s" + std::to_string(i)));
+    }
+    for (int i = 0; i < 50; i += 7) ASSERT_TRUE(draw.DeleteSprite("s" + std::to_string(i)));
+    for (int i = 0; i < 50; ++i) {
+        TSpriteSurf* found = draw.GetSpriteSurf("s" + std::to_string(i));
+        if (i % 7 == 0) {
+            EXPECT_EQ(found, nullptr) << i;
+        } else {
+            ASSERT_EQ(found, records[i]) << i;
+            EXPECT_EQ(found->name, "s" + std::to_string(i));
+            EXPECT_EQ(found->source, i % 2 ? "one" : "two");
+        }
+    }
+    // A deleted name can be made again; a failed reload removes exactly its own record.
+    ASSERT_TRUE(draw.CreateSprite("s7", "one", 0, 0));
+    EXPECT_EQ(draw.GetSpriteSurf("s7")->surface->w, 4);
+    EXPECT_FALSE(draw.CreateSprite("s8", "missing", 0, 0));
+    EXPECT_EQ(draw.GetSpriteSurf("s8"), nullptr);
+    EXPECT_EQ(draw.GetSpriteSurf("s9"), records[9]);
+    EXPECT_FALSE(draw.DeleteSprite("s8"));
+}
+
+// ---- malformed bitmaps -----------------------------------------------------------------------
 
 TEST_F(DrawTest, MalformedBitmapsAreRefusedAndLeaveNoRecord) {
     const std::vector<std::uint32_t> pal = {0x000000, 0xFFFFFF};
@@ -452,7 +509,7 @@ TEST(DrawFade, EveryFormatMovesEachChannelByTheLevelInItsScale) {
         for (const bool white : {false, true}) {
             for (const int level : {0, 1, 3, 4, 7, 8, 16, 100, 128, 200, 255, 256, 264, -1}) {
                 TVekDraw draw;
-                ASSERT_TRUE(draw.InitHeadless(layout.code, width, height));
+                ASSERT_TRUE(draw.InitHeadless(FormatFor(layout.code), width, height));
                 std::vector<std::uint32_t> before;
                 std::uint32_t seed = 12345u + static_cast<std::uint32_t>(level) * 7u;
                 for (int i = 0; i < width * height; ++i) {
@@ -476,7 +533,7 @@ TEST(DrawFade, EveryFormatMovesEachChannelByTheLevelInItsScale) {
 
 TEST(DrawFade, FiveSixFiveStepsAtTheLevelsThatMatter) {
     TVekDraw draw;
-    ASSERT_TRUE(draw.InitHeadless(2, 4, 1));
+    ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Rgb565, 4, 1));
     const std::uint32_t start = (20u << 11) | (40u << 5) | 10u;
     struct Case {
         int level;
@@ -505,7 +562,7 @@ TEST(DrawFade, FiveSixFiveStepsAtTheLevelsThatMatter) {
 
 TEST(DrawFade, BitsOutsideTheColourMaskAreLeftAlone) {
     TVekDraw draw;
-    ASSERT_TRUE(draw.InitHeadless(4, 8, 1));
+    ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 8, 1));
     PutRaw(draw, 0, 0, 0xAB123456u);
     PutRaw(draw, 1, 0, 0x5AFFFFFFu);
     ASSERT_TRUE(draw.Fade(255));
@@ -515,7 +572,7 @@ TEST(DrawFade, BitsOutsideTheColourMaskAreLeftAlone) {
     EXPECT_EQ(Raw(draw, 0, 0), 0xAB101010u);
 
     TVekDraw d555;
-    ASSERT_TRUE(d555.InitHeadless(1, 8, 1));
+    ASSERT_TRUE(d555.InitHeadless(TPixelFormat::Rgb555, 8, 1));
     PutRaw(d555, 0, 0, 0x8000u | (3u << 10));
     ASSERT_TRUE(d555.WhiteFade(255));
     EXPECT_EQ(Raw(d555, 0, 0), 0xFFFFu);
@@ -610,7 +667,7 @@ TEST(DrawPresent, UpdateRecordsThePictureOnEveryFormatAndSavesIt) {
     ScopedResources res({{"BITMAP", "pic", CoordinateBitmap(30, 20)}});
     for (int code = 1; code <= 4; ++code) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(code, 64, 48));
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(code), 64, 48));
         ASSERT_TRUE(draw.CreateSprite("p", "pic", 0, 0));
         ASSERT_TRUE(draw.Draw(10, 5, "p", 0, 0, 0));
         ASSERT_TRUE(draw.Update());
