@@ -1,6 +1,8 @@
 #pragma once
-// Windows bitmaps read from bytes in memory: every declared part is checked against the bytes before
-// SDL's BMP reader sees them, and the picture comes out in a screen format with pixel value 0 as the
+// Windows bitmaps read from bytes in memory: 1, 4, 8, 16, 24 and 32 bits a pixel, uncompressed, RLE8,
+// RLE4 and bit fields, the OS/2 core header and the 40-byte to version 5 headers, either way up. Every
+// declared part, and every compressed run, is checked against the bytes before SDL's BMP reader sees
+// them (it has had holes); the picture comes out in a screen format with pixel value 0 as the
 // transparent colour. Opening a resource or file is the draw device's thin wrapper around this.
 #include <cstddef>
 #include <cstdint>
@@ -17,11 +19,14 @@ enum class TBitmapRefusal {
     TooShort,            // shorter than the headers it must have
     NotBitmap,           // no "BM"
     UnknownHeader,       // an information header of a size no writer uses
-    BadSize,             // width or height zero, negative width, or a side beyond the limit
+    BadSize,             // width or height zero, or a negative width
+    TooLarge,            // the decoded picture would pass the memory bound
     BadPlanes,
     UnsupportedDepth,
     UnsupportedCompression,
-    BadPalette,          // more colours than the depth allows
+    BadPalette,          // more colours than the depth allows, or none
+    BadMasks,            // a bit-field mask empty, broken into pieces, outside the pixel or overlapping another
+    BadRuns,             // a compressed run leaves its row or the picture, or the end mark is missing
     PartPastData,        // the palette, the pixels or a declared size reach past the bytes
     IndexOutsidePalette,
     Undecodable,         // the reader or the conversion refused it

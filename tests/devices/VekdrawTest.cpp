@@ -385,6 +385,19 @@ TEST_F(DrawTest, BitmapFilesCostOnlyWhatTheirHeaderDeclares) {
     std::filesystem::remove(path);
 }
 
+TEST_F(DrawTest, AStripOfCellsWiderThan4096PixelsLoads) {
+    // 5000 × 2 in 50 × 2 cells: 100 cells, the last one starting at pixel 4950.
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5000; ++x) px.push_back(0x010101u + static_cast<std::uint32_t>(x / 50) * 0x020000u + y);
+    ScopedResources res({{"BITMAP", "strip", MakeBmp24(5000, 2, px)}});
+    ASSERT_TRUE(draw.CreateSprite("strip", "strip", 50, 2));
+    EXPECT_EQ(draw.GetSpriteSurf("strip")->cellCount, 100);
+    ASSERT_TRUE(draw.Draw(0, 0, "strip", 99, 0, 0));
+    EXPECT_EQ(draw.RgbAt(0, 0), 0x010101u + 99u * 0x020000u);
+    EXPECT_EQ(draw.RgbAt(49, 1), 0x010102u + 99u * 0x020000u);
+}
+
 TEST_F(DrawTest, SpriteNamesFindTheirOwnRecordAmongManyThroughDeletesAndReloads) {
     ScopedResources res({{"BITMAP", "one", CoordinateBitmap(4, 4)}, {"BITMAP", "two", CoordinateBitmap(8, 2)}});
     std::vector<TSpriteSurf*> records;
@@ -442,9 +455,6 @@ TEST_F(DrawTest, MalformedBitmapsAreRefusedAndLeaveNoRecord) {
     with("zero height", good8, [](auto& b) { Poke32(b, 22, 0); });
     with("huge height", good8, [](auto& b) { Poke32(b, 22, 0x80000000); });
     with("two planes", good8, [](auto& b) { Poke16(b, 26, 2); });
-    with("1-bit", good8, [](auto& b) { Poke16(b, 28, 1); });
-    with("4-bit", good8, [](auto& b) { Poke16(b, 28, 4); });
-    with("16-bit", good24, [](auto& b) { Poke16(b, 28, 16); });
     with("32-bit", good24, [](auto& b) { Poke16(b, 28, 32); });
     with("RLE8", good8, [](auto& b) { Poke32(b, 30, 1); });
     with("bit fields", good24, [](auto& b) { Poke32(b, 30, 3); });
@@ -458,9 +468,30 @@ TEST_F(DrawTest, MalformedBitmapsAreRefusedAndLeaveNoRecord) {
         ScopedResources res({{"BITMAP", "bad", c.bytes}});
         EXPECT_FALSE(draw.CreateSprite("bad", "bad", 0, 0)) << c.what;
         EXPECT_EQ(draw.GetSpriteSurf("bad"), nullptr) << c.what;
+        draw.DeleteSprite("bad");  // so one that loaded by mistake cannot hide the next
     }
     EXPECT_FALSE(draw.CreateSprite("bad", "/nonexistent/picture.bmp", 0, 0));
     EXPECT_EQ(draw.GetSpriteSurf("bad"), nullptr);
+
+    // Other depths over the same bytes are whole bitmaps of their own: a 1-bit and a 4-bit 8 × 4
+    // (rows of 4 bytes inside the 8-bit rows) and a 16-bit 5 × 3 (rows of 12 bytes, as the 24-bit's).
+    struct Reread {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        int width, height;
+    };
+    auto reread = [](std::vector<std::uint8_t> b, std::uint16_t bits) {
+        Poke16(b, 28, bits);
+        return b;
+    };
+    const Reread rereads[] = {{"1-bit", reread(good8, 1), 8, 4}, {"4-bit", reread(good8, 4), 8, 4},
+                              {"16-bit", reread(good24, 16), 5, 3}};
+    for (const Reread& r : rereads) {
+        ScopedResources res({{"BITMAP", r.what, r.bytes}});
+        ASSERT_TRUE(draw.CreateSprite(r.what, r.what, 0, 0)) << r.what;
+        EXPECT_EQ(draw.GetSpriteSurf(r.what)->surface->w, r.width) << r.what;
+        EXPECT_EQ(draw.GetSpriteSurf(r.what)->surface->h, r.height) << r.what;
+    }
 
     // The untouched bitmaps, and a top-down one, load.
     auto topDown = good24;
