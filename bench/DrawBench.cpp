@@ -64,9 +64,10 @@ struct Scene {
     platform::ResourceTable table{entries, 4};
     TVekDraw draw;
 
-    explicit Scene(int formatCode) {
+    // Benchmark arguments: 2 is 5-6-5, anything else 32-bit.
+    explicit Scene(std::int64_t format) {
         platform::SetResourceTable(&table);
-        draw.InitHeadless(formatCode, 320, 240);
+        draw.InitHeadless(format == 2 ? TPixelFormat::Rgb565 : TPixelFormat::Xrgb32, 320, 240);
         draw.CreateSprite("field", "field", 0, 0);
         draw.CreateSprite("band", "band", 0, 0);
         draw.CreateSprite("sheet32", "sheet32", 32, 32);
@@ -87,7 +88,7 @@ struct Scene {
 };
 
 void BM_DrawFullPicture32x32Sprites(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)));
+    Scene scene(state.range(0));
     for (auto _ : state) {
         scene.DrawFrame("sheet32", 32);
         benchmark::ClobberMemory();
@@ -96,7 +97,7 @@ void BM_DrawFullPicture32x32Sprites(benchmark::State& state) {
 BENCHMARK(BM_DrawFullPicture32x32Sprites)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_DrawFullPicture64x64Sprites(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)));
+    Scene scene(state.range(0));
     for (auto _ : state) {
         scene.DrawFrame("sheet64", 64);
         benchmark::ClobberMemory();
@@ -105,7 +106,7 @@ void BM_DrawFullPicture64x64Sprites(benchmark::State& state) {
 BENCHMARK(BM_DrawFullPicture64x64Sprites)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_Fade128(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)));
+    Scene scene(state.range(0));
     scene.DrawFrame("sheet32", 32);
     for (auto _ : state) {
         scene.draw.Fade(128);
@@ -115,7 +116,7 @@ void BM_Fade128(benchmark::State& state) {
 BENCHMARK(BM_Fade128)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_WhiteFade128(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)));
+    Scene scene(state.range(0));
     scene.DrawFrame("sheet32", 32);
     for (auto _ : state) {
         scene.draw.WhiteFade(128);
@@ -126,7 +127,7 @@ BENCHMARK(BM_WhiteFade128)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 // The yardstick: one plain copy of a back buffer of the same format.
 void BM_MemcpyBackBuffer(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)));
+    Scene scene(state.range(0));
     SDL_Surface* back = scene.draw.BackBuffer();
     const std::size_t bytes = static_cast<std::size_t>(back->pitch) * back->h;
     std::vector<std::uint8_t> copy(bytes);
@@ -139,7 +140,7 @@ void BM_MemcpyBackBuffer(benchmark::State& state) {
 BENCHMARK(BM_MemcpyBackBuffer)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_Update(benchmark::State& state) {
-    Scene scene(static_cast<int>(state.range(0)));
+    Scene scene(state.range(0));
     scene.DrawFrame("sheet32", 32);
     for (auto _ : state) {
         scene.draw.Update();
@@ -147,5 +148,28 @@ void BM_Update(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Update)->Arg(4)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+// A scene text of N image records: N sprites of distinct names from one small bitmap must cost N
+// times one, not N² name comparisons.
+void BM_CreateDistinctSprites(benchmark::State& state) {
+    const auto picture = Bmp24(4, 4, Field);
+    platform::ResourceEntry entry{"BITMAP", "pic", picture.data(), picture.size()};
+    const platform::ResourceTable table{&entry, 1};
+    platform::SetResourceTable(&table);
+    std::vector<std::string> names;
+    for (std::int64_t i = 0; i < state.range(0); ++i) names.push_back("sprite" + std::to_string(i));
+    TVekDraw draw;
+    for (auto _ : state) {
+        state.PauseTiming();
+        draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240);
+        state.ResumeTiming();
+        for (const std::string& name : names) draw.CreateSprite(name, "pic", 0, 0);
+        benchmark::DoNotOptimize(draw.GetSpriteSurf(names.back()));
+    }
+    platform::SetResourceTable(nullptr);
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_CreateDistinctSprites)->Arg(1000)->Arg(10000)->Arg(100000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

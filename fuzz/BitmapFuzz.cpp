@@ -10,7 +10,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TVekDraw* draw = [] {
         auto* device = new TVekDraw;
-        device->InitHeadless(4, 320, 240);
+        device->InitHeadless(TPixelFormat::Xrgb32, 320, 240);
         return device;
     }();
     static platform::ResourceEntry entry{"BITMAP", "X", nullptr, 0};

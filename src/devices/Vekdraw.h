@@ -2,11 +2,16 @@
 // The drawing device: a back buffer every frame is composed in, a tmp surface of the same size, and
 // named sprite surfaces cut into cells, drawn colour-keyed (pixel value 0 is transparent) and clipped.
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "devices/Pixels.h"
+
 struct SDL_Surface;
+class TPresenter;
 
 namespace platform {
 class Window;
@@ -16,7 +21,7 @@ class TextRenderer;
 enum class TColorDepth { cd16bpp, cd24bpp };
 
 struct TSpriteSurf {
-    std::string name;    // compared byte for byte
+    std::string name;    // compared byte for byte; the device's index key, so never changed after creation
     std::string source;  // bitmap resource name or file path
     int cellWidth = 0;
     int cellHeight = 0;
@@ -41,8 +46,8 @@ public:
     // 16 (5-6-5), 24 or 32 bits as asked, and Update centres the buffer in a black 640 × 480 frame.
     // A window already in full screen when a windowed Init comes is left so unless this device put it there.
     bool Init(platform::Window* window, int width, int height, bool fullScreen, int bitsPerPixel);
-    // No presenter, surfaces in the pixel format of the given code (1 5-5-5, 2 5-6-5, 3 24-bit, 4 32-bit).
-    bool InitHeadless(int formatCode, int width, int height);
+    // Surfaces in the given format, presented to a recorder instead of a window.
+    bool InitHeadless(TPixelFormat format, int width, int height);
     bool ReleaseAll();
 
     bool CreateSprite(const std::string& name, const std::string& source, int cellWidth, int cellHeight);
@@ -79,9 +84,9 @@ public:
     bool FullScreen = false;
     TColorDepth ColorDepth = TColorDepth::cd16bpp;
 
-    // Read-back, for tests, screenshots and the presenter.
+    // Read-back, for tests and screenshots.
     bool IsReady() const { return ready; }
-    int FormatCode() const { return formatCode; }
+    TPixelFormat Format() const { return format; }
     int SurfaceWidth() const { return surfaceWidth; }
     int SurfaceHeight() const { return surfaceHeight; }
     int ScreenOffsetX() const { return screenOffsetX; }
@@ -95,7 +100,8 @@ public:
     SDL_Surface* BackBuffer() const { return backBuffer; }
     std::uint32_t PixelAt(int x, int y) const;  // the raw pixel value of the back buffer
     std::uint32_t RgbAt(int x, int y) const;    // the same pixel as 0xRRGGBB
-    // The picture shown by the last successful Update, as 0xRRGGBB per pixel, row by row.
+    // The picture shown by the last successful Update, as 0xRRGGBB per pixel, row by row, as the
+    // presenter gives it back (the recorder keeps it; a window reads it back from what it shows).
     const std::vector<std::uint32_t>& PresentedPicture() const;
     int PresentCount() const { return presentCount; }
     bool SavePresentedBmp(const std::string& path) const;  // 24-bit BMP of the presented picture
@@ -103,16 +109,16 @@ public:
 private:
     bool Build(platform::Window* target, int width, int height, bool fullScreen, std::uint32_t sdlFormat);
     bool LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight);
-    void DecodePresented() const;
+    void EraseSprite(std::list<TSpriteSurf>::iterator it);
 
     bool ready = false;
-    int formatCode = 0;
+    TPixelFormat format = TPixelFormat::None;
     int surfaceWidth = 0;
     int surfaceHeight = 0;
     int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
     int screenOffsetX = 0, screenOffsetY = 0;
-    bool fullScreenMode = false;
-    std::uint32_t redMask = 0, greenMask = 0, blueMask = 0, nonColorMask = 0, colorMask = 0;
+    pixels::Masks masks;
+    std::uint32_t colorMask = 0;
     int bytesPerPixel = 0;
     int penX = 0, penY = 0;
     std::uint32_t fontColor = 0x000000;
@@ -121,14 +127,10 @@ private:
     bool windowMadeFullScreen = false;  // this device switched the window to full screen
     SDL_Surface* backBuffer = nullptr;
     SDL_Surface* tmpSurface = nullptr;
-    SDL_Surface* frame = nullptr;  // full screen: the 640×480 picture the back buffer is centred in
-    std::vector<std::unique_ptr<TSpriteSurf>> sprites;
-    // Update keeps the raw pixels; they become 0xRRGGBB only when someone asks for them.
-    std::vector<std::uint8_t> presentedRaw;
-    mutable std::vector<std::uint32_t> presented;
-    mutable bool presentedStale = false;
-    int presentedWidth = 0;
-    int presentedHeight = 0;
+    // Records in the order they were made; the index finds a name's record without walking them.
+    std::list<TSpriteSurf> sprites;
+    std::unordered_map<std::string, std::list<TSpriteSurf>::iterator> spriteIndex;
+    std::unique_ptr<TPresenter> presenter;
     int presentCount = 0;
     std::unique_ptr<platform::TextRenderer> text;
 };

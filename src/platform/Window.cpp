@@ -80,6 +80,26 @@ void Window::Present(const SDL_Surface* backBuffer) {
     SDL_RenderPresent(renderer);
 }
 
+bool Window::ReadBack(std::vector<std::uint32_t>& picture, int& width, int& height) const {
+    picture.clear();
+    width = height = 0;
+    const SDL_Rect dst = lastDestination;
+    if (!renderer || textureWidth <= 0 || textureHeight <= 0 || dst.w <= 0 || dst.h <= 0) return false;
+    std::vector<std::uint32_t> shown(static_cast<std::size_t>(dst.w) * dst.h);
+    if (SDL_RenderReadPixels(renderer, &dst, SDL_PIXELFORMAT_RGB888, shown.data(), dst.w * 4) != 0) return false;
+    picture.resize(static_cast<std::size_t>(textureWidth) * textureHeight);
+    for (int y = 0; y < textureHeight; ++y) {
+        const auto sy = static_cast<int>((2ll * y + 1) * dst.h / (2ll * textureHeight));
+        for (int x = 0; x < textureWidth; ++x) {
+            const auto sx = static_cast<int>((2ll * x + 1) * dst.w / (2ll * textureWidth));
+            picture[static_cast<std::size_t>(y) * textureWidth + x] = shown[static_cast<std::size_t>(sy) * dst.w + sx] & 0xFFFFFF;
+        }
+    }
+    width = textureWidth;
+    height = textureHeight;
+    return true;
+}
+
 void Window::ToggleFullScreen() {
     if (!window) return;
     SDL_SetWindowFullscreen(window, IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +30,10 @@ public:
     SDL_Window* Handle() const { return window; }
     SDL_Renderer* Renderer() const { return renderer; }
     std::uint32_t PixelFormat() const;  // SDL pixel format of the window
+
+    // The picture Present was last handed, as 0xRRGGBB row by row in its own size, read back from the
+    // renderer's output (one sample at the centre of each enlarged pixel); false before any Present.
+    bool ReadBack(std::vector<std::uint32_t>& picture, int& width, int& height) const;
 
     // Where Present put the picture last time, in renderer output pixels.
     SDL_Rect LastDestination() const { return lastDestination; }

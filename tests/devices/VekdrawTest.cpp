@@ -21,6 +21,11 @@ using testmedia::ScopedResources;
 
 std::uint32_t Raw(const TVekDraw& draw, int x, int y) { return draw.PixelAt(x, y); }
 
+// The four screen formats in the order of their old codes 1 to 4.
+constexpr TPixelFormat kFormats[] = {TPixelFormat::Rgb555, TPixelFormat::Rgb565, TPixelFormat::Rgb24,
+                                     TPixelFormat::Xrgb32};
+TPixelFormat FormatFor(int code) { return kFormats[code - 1]; }
+
 void PutRaw(TVekDraw& draw, int x, int y, std::uint32_t value) {
     SDL_Surface* s = draw.BackBuffer();
     const int bpp = s->format->BytesPerPixel;
@@ -51,7 +56,7 @@ std::uint32_t CoordinateColour(int x, int y) { return ((0x40u + x) << 16) | ((0x
 class DrawTest : public ::testing::Test {
 protected:
     TVekDraw draw;
-    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(4, 320, 240)); }
+    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240)); }
 };
 
 // ---- Init, properties, clip ------------------------------------------------------------------
@@ -94,7 +99,7 @@ TEST(DrawInit, PropertySettersIgnoreValuesAboveTheScreen) {
     ASSERT_TRUE(draw.Init(nullptr));
     EXPECT_EQ(draw.SurfaceWidth(), 640);
     EXPECT_EQ(draw.SurfaceHeight(), 240);
-    EXPECT_EQ(draw.FormatCode(), 4);  // no window: 32-bit
+    EXPECT_EQ(draw.Format(), TPixelFormat::Xrgb32);  // no window: 32-bit
 }
 
 TEST(DrawInit, InitHeadlessGivesEachFormat) {
@@ -102,14 +107,14 @@ TEST(DrawInit, InitHeadlessGivesEachFormat) {
     const std::uint32_t red[] = {0, 0x7C00, 0xF800, 0xFF0000, 0xFF0000};
     for (int code = 1; code <= 4; ++code) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(code, 320, 240));
-        EXPECT_EQ(draw.FormatCode(), code);
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(code), 320, 240));
+        EXPECT_EQ(draw.Format(), FormatFor(code));
         EXPECT_EQ(draw.BackBuffer()->format->Gmask, green[code]);
         EXPECT_EQ(draw.BackBuffer()->format->Rmask, red[code]);
     }
     TVekDraw draw;
-    EXPECT_FALSE(draw.InitHeadless(0, 320, 240));
-    EXPECT_FALSE(draw.InitHeadless(5, 320, 240));
+    EXPECT_FALSE(draw.InitHeadless(TPixelFormat::None, 320, 240));
+    EXPECT_FALSE(draw.InitHeadless(static_cast<TPixelFormat>(5), 320, 240));
     EXPECT_FALSE(draw.IsReady());
 }
 
@@ -131,7 +136,7 @@ TEST(DrawReady, OnlyStateFreeOperationsWorkBeforeInitAndAfterReleaseAll) {
     for (int round = 0; round < 2; ++round) {
         TVekDraw draw;
         if (round == 1) {
-            ASSERT_TRUE(draw.InitHeadless(4, 64, 64));
+            ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 64, 64));
             ASSERT_TRUE(draw.CreateSprite("s", "pic", 0, 0));
             ASSERT_TRUE(draw.ReleaseAll());
             EXPECT_EQ(draw.GetSpriteSurf("s"), nullptr);
@@ -257,7 +262,7 @@ TEST(DrawColourKey, OnlyPixelsThatBecomeZeroInTheScreenFormatAreTransparent) {
     } cases[] = {{1, false, true}, {2, false, true}, {3, true, true}, {4, true, true}};
     for (const Case& c : cases) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(c.code, 16, 4));
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(c.code), 16, 4));
         ASSERT_TRUE(draw.CreateSprite("k", "keyed", 0, 0));
         const std::uint32_t background = SDL_MapRGB(draw.BackBuffer()->format, 0x20, 0xC0, 0x60);
         SDL_FillRect(draw.BackBuffer(), nullptr, background);
@@ -277,7 +282,7 @@ TEST(DrawColourKey, WideRowsUseTheKeyOnEveryPixel) {
     ScopedResources res({{"BITMAP", "row", MakeBmp8(37, 1, {0x000000, 0x3060F0, 0xF0F0F0}, idx)}});
     for (int code = 1; code <= 4; ++code) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(code, 64, 2));
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(code), 64, 2));
         ASSERT_TRUE(draw.CreateSprite("r", "row", 0, 0));
         const std::uint32_t background = SDL_MapRGB(draw.BackBuffer()->format, 0x80, 0x40, 0x20);
         SDL_FillRect(draw.BackBuffer(), nullptr, background);
@@ -343,8 +348,6 @@ TEST_F(DrawTest, BitmapsAreReadFromAFileWhenNoResourceHasTheName) {
     std::filesystem::remove(path);
 }
 
-// ---- malformed bitmaps -----------------------------------------------------------------------
-
 void Poke32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
@@ -356,6 +359,73 @@ void Poke16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
     b[at] = static_cast<std::uint8_t>(v);
     b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
+
+TEST_F(DrawTest, BitmapFilesCostOnlyWhatTheirHeaderDeclares) {
+    // A picture at the start of a 1 GiB sparse file loads from its first bytes; a header declaring
+    // 4 GiB is refused before anything of the file is read.
+    const auto path = std::filesystem::temp_directory_path() / "vekdraw-sparse-test.bmp";
+    const auto picture = CoordinateBitmap(6, 4);
+    for (const bool hugeDeclared : {false, true}) {
+        auto bytes = picture;
+        if (hugeDeclared) Poke32(bytes, 2, 0xFFFFFFFFu);
+        {
+            std::FILE* f = std::fopen(path.c_str(), "wb");
+            ASSERT_NE(f, nullptr);
+            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            std::fclose(f);
+        }
+        std::filesystem::resize_file(path, hugeDeclared ? (4ull << 30) + 16 : 1ull << 30);
+        EXPECT_EQ(draw.CreateSprite("sparse", path.string(), 0, 0), !hugeDeclared);
+        if (!hugeDeclared) {
+            ASSERT_TRUE(draw.Draw(0, 0, "sparse", 0, 0, 0));
+            EXPECT_EQ(draw.RgbAt(5, 3), CoordinateColour(5, 3));
+            EXPECT_TRUE(draw.DeleteSprite("sparse"));
+        }
+    }
+    std::filesystem::remove(path);
+}
+
+TEST_F(DrawTest, AStripOfCellsWiderThan4096PixelsLoads) {
+    // 5000 × 2 in 50 × 2 cells: 100 cells, the last one starting at pixel 4950.
+    std::vector<std::uint32_t> px;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 5000; ++x) px.push_back(0x010101u + static_cast<std::uint32_t>(x / 50) * 0x020000u + y);
+    ScopedResources res({{"BITMAP", "strip", MakeBmp24(5000, 2, px)}});
+    ASSERT_TRUE(draw.CreateSprite("strip", "strip", 50, 2));
+    EXPECT_EQ(draw.GetSpriteSurf("strip")->cellCount, 100);
+    ASSERT_TRUE(draw.Draw(0, 0, "strip", 99, 0, 0));
+    EXPECT_EQ(draw.RgbAt(0, 0), 0x010101u + 99u * 0x020000u);
+    EXPECT_EQ(draw.RgbAt(49, 1), 0x010102u + 99u * 0x020000u);
+}
+
+TEST_F(DrawTest, SpriteNamesFindTheirOwnRecordAmongManyThroughDeletesAndReloads) {
+    ScopedResources res({{"BITMAP", "one", CoordinateBitmap(4, 4)}, {"BITMAP", "two", CoordinateBitmap(8, 2)}});
+    std::vector<TSpriteSurf*> records;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(draw.CreateSprite("s" + std::to_string(i), i % 2 ? "one" : "two", 0, 0));
+        records.push_back(draw.GetSpriteSurf("s" + std::to_string(i)));
+    }
+    for (int i = 0; i < 50; i += 7) ASSERT_TRUE(draw.DeleteSprite("s" + std::to_string(i)));
+    for (int i = 0; i < 50; ++i) {
+        TSpriteSurf* found = draw.GetSpriteSurf("s" + std::to_string(i));
+        if (i % 7 == 0) {
+            EXPECT_EQ(found, nullptr) << i;
+        } else {
+            ASSERT_EQ(found, records[i]) << i;
+            EXPECT_EQ(found->name, "s" + std::to_string(i));
+            EXPECT_EQ(found->source, i % 2 ? "one" : "two");
+        }
+    }
+    // A deleted name can be made again; a failed reload removes exactly its own record.
+    ASSERT_TRUE(draw.CreateSprite("s7", "one", 0, 0));
+    EXPECT_EQ(draw.GetSpriteSurf("s7")->surface->w, 4);
+    EXPECT_FALSE(draw.CreateSprite("s8", "missing", 0, 0));
+    EXPECT_EQ(draw.GetSpriteSurf("s8"), nullptr);
+    EXPECT_EQ(draw.GetSpriteSurf("s9"), records[9]);
+    EXPECT_FALSE(draw.DeleteSprite("s8"));
+}
+
+// ---- malformed bitmaps -----------------------------------------------------------------------
 
 TEST_F(DrawTest, MalformedBitmapsAreRefusedAndLeaveNoRecord) {
     const std::vector<std::uint32_t> pal = {0x000000, 0xFFFFFF};
@@ -385,9 +455,6 @@ TEST_F(DrawTest, MalformedBitmapsAreRefusedAndLeaveNoRecord) {
     with("zero height", good8, [](auto& b) { Poke32(b, 22, 0); });
     with("huge height", good8, [](auto& b) { Poke32(b, 22, 0x80000000); });
     with("two planes", good8, [](auto& b) { Poke16(b, 26, 2); });
-    with("1-bit", good8, [](auto& b) { Poke16(b, 28, 1); });
-    with("4-bit", good8, [](auto& b) { Poke16(b, 28, 4); });
-    with("16-bit", good24, [](auto& b) { Poke16(b, 28, 16); });
     with("32-bit", good24, [](auto& b) { Poke16(b, 28, 32); });
     with("RLE8", good8, [](auto& b) { Poke32(b, 30, 1); });
     with("bit fields", good24, [](auto& b) { Poke32(b, 30, 3); });
@@ -401,9 +468,30 @@ TEST_F(DrawTest, MalformedBitmapsAreRefusedAndLeaveNoRecord) {
         ScopedResources res({{"BITMAP", "bad", c.bytes}});
         EXPECT_FALSE(draw.CreateSprite("bad", "bad", 0, 0)) << c.what;
         EXPECT_EQ(draw.GetSpriteSurf("bad"), nullptr) << c.what;
+        draw.DeleteSprite("bad");  // so one that loaded by mistake cannot hide the next
     }
     EXPECT_FALSE(draw.CreateSprite("bad", "/nonexistent/picture.bmp", 0, 0));
     EXPECT_EQ(draw.GetSpriteSurf("bad"), nullptr);
+
+    // Other depths over the same bytes are whole bitmaps of their own: a 1-bit and a 4-bit 8 × 4
+    // (rows of 4 bytes inside the 8-bit rows) and a 16-bit 5 × 3 (rows of 12 bytes, as the 24-bit's).
+    struct Reread {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        int width, height;
+    };
+    auto reread = [](std::vector<std::uint8_t> b, std::uint16_t bits) {
+        Poke16(b, 28, bits);
+        return b;
+    };
+    const Reread rereads[] = {{"1-bit", reread(good8, 1), 8, 4}, {"4-bit", reread(good8, 4), 8, 4},
+                              {"16-bit", reread(good24, 16), 5, 3}};
+    for (const Reread& r : rereads) {
+        ScopedResources res({{"BITMAP", r.what, r.bytes}});
+        ASSERT_TRUE(draw.CreateSprite(r.what, r.what, 0, 0)) << r.what;
+        EXPECT_EQ(draw.GetSpriteSurf(r.what)->surface->w, r.width) << r.what;
+        EXPECT_EQ(draw.GetSpriteSurf(r.what)->surface->h, r.height) << r.what;
+    }
 
     // The untouched bitmaps, and a top-down one, load.
     auto topDown = good24;
@@ -452,7 +540,7 @@ TEST(DrawFade, EveryFormatMovesEachChannelByTheLevelInItsScale) {
         for (const bool white : {false, true}) {
             for (const int level : {0, 1, 3, 4, 7, 8, 16, 100, 128, 200, 255, 256, 264, -1}) {
                 TVekDraw draw;
-                ASSERT_TRUE(draw.InitHeadless(layout.code, width, height));
+                ASSERT_TRUE(draw.InitHeadless(FormatFor(layout.code), width, height));
                 std::vector<std::uint32_t> before;
                 std::uint32_t seed = 12345u + static_cast<std::uint32_t>(level) * 7u;
                 for (int i = 0; i < width * height; ++i) {
@@ -476,7 +564,7 @@ TEST(DrawFade, EveryFormatMovesEachChannelByTheLevelInItsScale) {
 
 TEST(DrawFade, FiveSixFiveStepsAtTheLevelsThatMatter) {
     TVekDraw draw;
-    ASSERT_TRUE(draw.InitHeadless(2, 4, 1));
+    ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Rgb565, 4, 1));
     const std::uint32_t start = (20u << 11) | (40u << 5) | 10u;
     struct Case {
         int level;
@@ -505,7 +593,7 @@ TEST(DrawFade, FiveSixFiveStepsAtTheLevelsThatMatter) {
 
 TEST(DrawFade, BitsOutsideTheColourMaskAreLeftAlone) {
     TVekDraw draw;
-    ASSERT_TRUE(draw.InitHeadless(4, 8, 1));
+    ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 8, 1));
     PutRaw(draw, 0, 0, 0xAB123456u);
     PutRaw(draw, 1, 0, 0x5AFFFFFFu);
     ASSERT_TRUE(draw.Fade(255));
@@ -515,7 +603,7 @@ TEST(DrawFade, BitsOutsideTheColourMaskAreLeftAlone) {
     EXPECT_EQ(Raw(draw, 0, 0), 0xAB101010u);
 
     TVekDraw d555;
-    ASSERT_TRUE(d555.InitHeadless(1, 8, 1));
+    ASSERT_TRUE(d555.InitHeadless(TPixelFormat::Rgb555, 8, 1));
     PutRaw(d555, 0, 0, 0x8000u | (3u << 10));
     ASSERT_TRUE(d555.WhiteFade(255));
     EXPECT_EQ(Raw(d555, 0, 0), 0xFFFFu);
@@ -610,7 +698,7 @@ TEST(DrawPresent, UpdateRecordsThePictureOnEveryFormatAndSavesIt) {
     ScopedResources res({{"BITMAP", "pic", CoordinateBitmap(30, 20)}});
     for (int code = 1; code <= 4; ++code) {
         TVekDraw draw;
-        ASSERT_TRUE(draw.InitHeadless(code, 64, 48));
+        ASSERT_TRUE(draw.InitHeadless(FormatFor(code), 64, 48));
         ASSERT_TRUE(draw.CreateSprite("p", "pic", 0, 0));
         ASSERT_TRUE(draw.Draw(10, 5, "p", 0, 0, 0));
         ASSERT_TRUE(draw.Update());

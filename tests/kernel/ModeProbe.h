@@ -46,7 +46,7 @@ public:
 struct ModeFixture : ::testing::Test {
     TVekDraw draw;
     TKernel kernel{&draw, nullptr, nullptr, nullptr};
-    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(4, 320, 240)); }
+    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240)); }
 };
 
 }  // namespace modetest

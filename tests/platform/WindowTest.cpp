@@ -166,10 +166,17 @@ TEST_F(WindowTest, WindowedPictureIsScaledNearestIntoTheClientArea) {
 
     TVekDraw draw;
     ASSERT_TRUE(draw.Init(window.get(), 320, 240, false, 16));
-    EXPECT_EQ(draw.FormatCode(), 4);  // the desktop's 24-bit depth is a 32-bit pixel
+    EXPECT_EQ(draw.Format(), TPixelFormat::Xrgb32);  // the desktop's 24-bit depth is a 32-bit pixel
     PaintTestPicture(draw);
     ASSERT_TRUE(draw.Update());
     const auto& shown = draw.PresentedPicture();
+    // What the window gives back is the back buffer exactly.
+    ASSERT_EQ(shown.size(), 320u * 240u);
+    int differ = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (shown[y * 320 + x] != draw.RgbAt(x, y)) ++differ;
+    EXPECT_EQ(differ, 0);
 
     int ow = 0, oh = 0;
     const auto pixels = ReadBack(*window, ow, oh);
@@ -194,7 +201,7 @@ TEST_F(WindowTest, FullScreenCentresTheFrameAtAWholeNumberScale) {
     TVekDraw draw;
     // Full screen asks for 16 bits: the back buffer becomes 5-6-5 and is centred in a 640 × 480 frame.
     ASSERT_TRUE(draw.Init(window.get(), 320, 240, true, 16));
-    EXPECT_EQ(draw.FormatCode(), 2);
+    EXPECT_EQ(draw.Format(), TPixelFormat::Rgb565);
     EXPECT_TRUE(window->IsFullScreen());
     Pump();
     PaintTestPicture(draw);
@@ -210,6 +217,12 @@ TEST_F(WindowTest, FullScreenCentresTheFrameAtAWholeNumberScale) {
     EXPECT_EQ(dst.x, (ow - dst.w) / 2);
     EXPECT_EQ(dst.y, (oh - dst.h) / 2);
     const auto& shown = draw.PresentedPicture();
+    ASSERT_EQ(shown.size(), 320u * 240u);
+    int differ = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if ((shown[y * 320 + x] & 0xF8FCF8) != (draw.RgbAt(x, y) & 0xF8FCF8)) ++differ;
+    EXPECT_EQ(differ, 0) << "the frame around the back buffer is not part of the picture";
     int wrong = 0;
     for (int y = 0; y < oh; ++y) {
         for (int x = 0; x < ow; ++x) {

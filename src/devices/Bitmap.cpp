@@ -1,0 +1,369 @@
+#include "devices/Bitmap.h"
+
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "devices/Pixels.h"
+
+namespace bitmap {
+
+namespace {
+
+// The largest decoded picture, at 4 bytes a pixel, so a long strip of cells loads but a header cannot
+// ask for more memory than a game's art could use (bytes).
+constexpr std::uint64_t kMaxDecodedBytes = 256u << 20;
+
+constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
+
+std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t ReadU32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// What the headers declare, checked for sense but not yet against the bytes that follow them.
+struct Header {
+    std::uint32_t fileSize = 0;
+    std::uint32_t pixelOffset = 0;
+    std::uint32_t infoSize = 0;
+    int width = 0;
+    int rows = 0;
+    bool topDown = false;
+    int bits = 0;
+    std::uint32_t compression = kRgb;
+    std::uint32_t imageSize = 0;
+    std::uint32_t masks[3] = {0, 0, 0};
+    std::uint64_t masksEnd = 0;      // where the bit-field masks end (the headers, when there are none)
+    std::uint32_t paletteCount = 0;  // colours the pixels may use; 0 above 8 bits
+    std::uint64_t paletteEnd = 0;
+    std::uint64_t stride = 0;        // bytes per stored row, uncompressed
+};
+
+// One run of set bits, inside the pixel.
+bool MaskIsUsable(std::uint32_t mask, int bits) {
+    if (mask == 0) return false;
+    if (bits < 32 && (mask >> bits) != 0) return false;
+    const std::uint32_t low = mask & (~mask + 1);
+    return ((mask + low) & mask) == 0;
+}
+
+TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
+    const std::uint8_t* d = bytes.data();
+    const std::uint64_t size = bytes.size();
+    if (size < 2) return TBitmapRefusal::TooShort;
+    if (d[0] != 'B' || d[1] != 'M') return TBitmapRefusal::NotBitmap;
+    if (size < 14 + 4) return TBitmapRefusal::TooShort;
+    h.fileSize = ReadU32(d + 2);
+    h.pixelOffset = ReadU32(d + 10);
+    h.infoSize = ReadU32(d + 14);
+    const bool core = h.infoSize == 12;
+    if (!core && h.infoSize != 40 && h.infoSize != 52 && h.infoSize != 56 && h.infoSize != 108 && h.infoSize != 124)
+        return TBitmapRefusal::UnknownHeader;
+    if (14 + static_cast<std::uint64_t>(h.infoSize) > size) return TBitmapRefusal::TooShort;
+
+    std::int64_t width = 0, height = 0;
+    std::uint16_t planes = 0;
+    std::uint32_t coloursUsed = 0;
+    if (core) {
+        // The OS/2 core header: 16-bit sides, always bottom-up, uncompressed, a full palette of
+        // 3-byte entries (which may be cut short by the pixels' offset).
+        width = ReadU16(d + 18);
+        height = ReadU16(d + 20);
+        planes = ReadU16(d + 22);
+        h.bits = ReadU16(d + 24);
+    } else {
+        width = static_cast<std::int32_t>(ReadU32(d + 18));
+        height = static_cast<std::int32_t>(ReadU32(d + 22));
+        planes = ReadU16(d + 26);
+        h.bits = ReadU16(d + 28);
+        h.compression = ReadU32(d + 30);
+        h.imageSize = ReadU32(d + 34);
+        coloursUsed = ReadU32(d + 46);
+    }
+    if (width < 1 || height == 0 || height == INT32_MIN) return TBitmapRefusal::BadSize;
+    h.topDown = height < 0;
+    const std::int64_t rows = height < 0 ? -height : height;
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows) * 4 > kMaxDecodedBytes)
+        return TBitmapRefusal::TooLarge;
+    if (planes != 1) return TBitmapRefusal::BadPlanes;
+    const int b = h.bits;
+    if (core ? (b != 1 && b != 4 && b != 8 && b != 24)
+             : (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32))
+        return TBitmapRefusal::UnsupportedDepth;
+    const std::uint32_t c = h.compression;
+    if (!(c == kRgb || (c == kRle8 && b == 8) || (c == kRle4 && b == 4) || (c == kBitFields && (b == 16 || b == 32))))
+        return TBitmapRefusal::UnsupportedCompression;
+    // Compressed rows are stored bottom-up only.
+    if ((c == kRle8 || c == kRle4) && h.topDown) return TBitmapRefusal::UnsupportedCompression;
+    h.width = static_cast<int>(width);
+    h.rows = static_cast<int>(rows);
+    h.stride = (static_cast<std::uint64_t>(width) * b + 31) / 32 * 4;
+
+    h.masksEnd = 14 + static_cast<std::uint64_t>(h.infoSize);
+    if (b == 16 && c == kRgb) {
+        h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;
+    }
+    if (c == kBitFields) {
+        // A 40-byte header is followed by the three masks; later headers hold them.
+        const std::uint64_t at = 14 + 40;
+        if (h.infoSize == 40) h.masksEnd += 12;
+        if (h.masksEnd > size) return TBitmapRefusal::TooShort;
+        for (int i = 0; i < 3; ++i) {
+            h.masks[i] = ReadU32(d + at + 4 * i);
+            if (!MaskIsUsable(h.masks[i], b)) return TBitmapRefusal::BadMasks;
+        }
+        if ((h.masks[0] & h.masks[1]) || (h.masks[0] & h.masks[2]) || (h.masks[1] & h.masks[2]))
+            return TBitmapRefusal::BadMasks;
+    }
+    h.paletteEnd = h.masksEnd;
+    if (b <= 8) {
+        const std::uint32_t most = 1u << b;
+        if (coloursUsed > most) return TBitmapRefusal::BadPalette;
+        h.paletteCount = coloursUsed ? coloursUsed : most;
+        const std::uint32_t entry = core ? 3 : 4;
+        if (core && h.pixelOffset >= h.masksEnd) {
+            h.paletteCount = static_cast<std::uint32_t>(
+                std::min<std::uint64_t>(h.paletteCount, (h.pixelOffset - h.masksEnd) / entry));
+        }
+        if (h.paletteCount == 0) return TBitmapRefusal::BadPalette;
+        h.paletteEnd += static_cast<std::uint64_t>(entry) * h.paletteCount;
+    }
+    return TBitmapRefusal::None;
+}
+
+std::uint64_t PixelEnd(const Header& h) {
+    if (h.compression == kRle8 || h.compression == kRle4) return static_cast<std::uint64_t>(h.pixelOffset) + h.imageSize;
+    return static_cast<std::uint64_t>(h.pixelOffset) + h.stride * static_cast<std::uint64_t>(h.rows);
+}
+
+// Walks a run-length stream as the reader will, refusing any run that would leave its row or the
+// picture, any index outside the palette and any stream that ends before its end-of-picture mark.
+TBitmapRefusal CheckRuns(Bytes bytes, const Header& h) {
+    const bool four = h.compression == kRle4;
+    const std::uint64_t end = h.imageSize ? PixelEnd(h) : bytes.size();
+    std::uint64_t at = h.pixelOffset;
+    std::int64_t x = 0, y = 0;  // y counts stored rows, bottom first
+    auto next = [&](std::uint8_t& v) {
+        if (at >= end) return false;
+        v = bytes[at++];
+        return true;
+    };
+    auto indexFits = [&](std::uint8_t v) { return v < h.paletteCount; };
+    for (;;) {
+        std::uint8_t count = 0, value = 0;
+        if (!next(count) || !next(value)) return TBitmapRefusal::BadRuns;
+        if (count > 0) {
+            if (y >= h.rows || x + count > h.width) return TBitmapRefusal::BadRuns;
+            const bool fits = four ? indexFits(value >> 4) && (count == 1 || indexFits(value & 0x0F)) : indexFits(value);
+            if (!fits) return TBitmapRefusal::IndexOutsidePalette;
+            x += count;
+            continue;
+        }
+        if (value == 0) {  // end of row
+            x = 0;
+            ++y;
+        } else if (value == 1) {  // end of picture
+            return TBitmapRefusal::None;
+        } else if (value == 2) {  // move right and up
+            std::uint8_t dx = 0, dy = 0;
+            if (!next(dx) || !next(dy)) return TBitmapRefusal::BadRuns;
+            x += dx;
+            y += dy;
+            if (x > h.width || y > h.rows) return TBitmapRefusal::BadRuns;
+        } else {  // `value` pixels stored as they are, padded to a 16-bit boundary
+            if (y >= h.rows || x + value > h.width) return TBitmapRefusal::BadRuns;
+            const std::uint64_t stored = four ? (value + 1u) / 2u : value;
+            if (at + stored + (stored & 1u) > end) return TBitmapRefusal::BadRuns;
+            for (int i = 0; i < value; ++i) {
+                const std::uint8_t byte = bytes[at + (four ? i / 2 : i)];
+                if (!indexFits(four ? (i % 2 ? byte & 0x0F : byte >> 4) : byte))
+                    return TBitmapRefusal::IndexOutsidePalette;
+            }
+            at += stored + (stored & 1u);
+            x += value;
+        }
+    }
+}
+
+// Every declared part must lie inside the bytes, so the BMP reader is never handed a buffer it could
+// read past, and every index must have its colour.
+TBitmapRefusal Check(Bytes bytes, Header& h) {
+    if (const TBitmapRefusal r = ReadHeader(bytes, h); r != TBitmapRefusal::None) return r;
+    const std::uint64_t size = bytes.size();
+    if (h.paletteEnd > size || h.pixelOffset < h.paletteEnd) return TBitmapRefusal::PartPastData;
+    if (h.compression == kRle8 || h.compression == kRle4) {
+        if (PixelEnd(h) > size || h.pixelOffset >= size) return TBitmapRefusal::PartPastData;
+    } else if (PixelEnd(h) > size) {
+        return TBitmapRefusal::PartPastData;
+    }
+    // Declared sizes that reach past the bytes mean a cut-off file.
+    if (h.fileSize > size) return TBitmapRefusal::PartPastData;
+    if (h.imageSize != 0 && h.pixelOffset + static_cast<std::uint64_t>(h.imageSize) > size)
+        return TBitmapRefusal::PartPastData;
+    if (h.compression == kRle8 || h.compression == kRle4) return CheckRuns(bytes, h);
+    if (h.bits <= 8 && h.paletteCount < (1u << h.bits)) {
+        const int perByte = 8 / h.bits;
+        for (int row = 0; row < h.rows; ++row) {
+            const std::uint8_t* p = bytes.data() + h.pixelOffset + static_cast<std::uint64_t>(row) * h.stride;
+            for (int x = 0; x < h.width; ++x) {
+                const int shift = 8 - h.bits * (x % perByte + 1);
+                const std::uint32_t index = (p[x / perByte] >> shift) & ((1u << h.bits) - 1);
+                if (index >= h.paletteCount) return TBitmapRefusal::IndexOutsidePalette;
+            }
+        }
+    }
+    return TBitmapRefusal::None;
+}
+
+// 16- and 32-bit pixels by their masks, each channel scaled to 8 bits as v × 255 / max, rounded
+// down: full scale stays full scale whatever the channel's width.
+SDL_Surface* DecodeBitFields(Bytes bytes, const Header& h) {
+    SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, h.width, h.rows, 32, SDL_PIXELFORMAT_RGB888);
+    if (!out) return nullptr;
+    int shift[3] = {0, 0, 0};
+    std::uint32_t max[3] = {0, 0, 0};
+    for (int c = 0; c < 3; ++c) {
+        while (!((h.masks[c] >> shift[c]) & 1u)) ++shift[c];
+        max[c] = h.masks[c] >> shift[c];
+    }
+    const int bpp = h.bits / 8;
+    for (int row = 0; row < h.rows; ++row) {
+        const std::uint8_t* in = bytes.data() + h.pixelOffset + static_cast<std::uint64_t>(row) * h.stride;
+        std::uint8_t* dst = pixels::Row(out, h.topDown ? row : h.rows - 1 - row);
+        for (int x = 0; x < h.width; ++x) {
+            const std::uint32_t v = pixels::Load(in + x * bpp, bpp);
+            std::uint32_t rgb = 0;
+            for (int c = 0; c < 3; ++c) {
+                const std::uint64_t channel = (v & h.masks[c]) >> shift[c];
+                rgb |= static_cast<std::uint32_t>(channel * 255 / max[c]) << (16 - 8 * c);
+            }
+            pixels::Store(dst + 4 * x, 4, rgb);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed) {
+    needed = 0;
+    Header h;
+    if (const TBitmapRefusal r = ReadHeader(start, h); r != TBitmapRefusal::None) return r;
+    std::uint64_t pixelEnd = PixelEnd(h);
+    // Compressed rows without a declared size: at most two bytes a pixel, an end-of-row mark a row
+    // and the end mark.
+    if ((h.compression == kRle8 || h.compression == kRle4) && h.imageSize == 0)
+        pixelEnd = h.pixelOffset + (2ull * h.width + 2) * h.rows + 2;
+    needed = std::max({static_cast<std::uint64_t>(h.fileSize), h.paletteEnd, pixelEnd});
+    return TBitmapRefusal::None;
+}
+
+TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
+    TDecodedBitmap out;
+    Header h;
+    out.refusal = Check(bytes, h);
+    if (out.refusal != TBitmapRefusal::None) return out;
+    out.refusal = TBitmapRefusal::Undecodable;
+    if (!format || bytes.size() > INT_MAX) return out;
+    // SDL widens 16-bit channels unevenly (5-6-5 white becomes 0xFFFEFF in 32 bits), so those are
+    // ours, as are bit fields SDL has no pixel format for.
+    SDL_Surface* loaded = nullptr;
+    if (h.bits != 16) {
+        SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+        if (!stream) return out;
+        loaded = SDL_LoadBMP_RW(stream, 1);
+    }
+    if (!loaded && (h.bits == 16 || h.compression == kBitFields)) loaded = DecodeBitFields(bytes, h);
+    if (!loaded) return out;
+    SDL_Surface* converted = nullptr;
+    if (loaded->w == h.width && loaded->h == h.rows) converted = SDL_ConvertSurface(loaded, format, 0);
+    SDL_FreeSurface(loaded);
+    if (!converted) return out;
+
+    // Padding bits of the screen format are cleared, so black is exactly 0 and transparent.
+    const std::uint32_t colorMask = format->Rmask | format->Gmask | format->Bmask;
+    bool opaque = true;
+    const int bpp = converted->format->BytesPerPixel;
+    for (int y = 0; y < converted->h; ++y) {
+        std::uint8_t* p = pixels::Row(converted, y);
+        for (int x = 0; x < converted->w; ++x, p += bpp) {
+            const std::uint32_t v = pixels::Load(p, bpp) & colorMask;
+            pixels::Store(p, bpp, v);
+            if (v == 0) opaque = false;
+        }
+    }
+    out.surface = converted;
+    out.opaque = opaque;
+    out.refusal = TBitmapRefusal::None;
+    return out;
+}
+bool WriteBmp24(const std::string& path, int width, int height, const std::vector<std::uint32_t>& picture) {
+    if (width <= 0 || height <= 0 || picture.size() != static_cast<std::size_t>(width) * height) return false;
+    const int stride = (width * 3 + 3) & ~3;
+    const std::uint32_t imageSize = static_cast<std::uint32_t>(stride) * static_cast<std::uint32_t>(height);
+    std::vector<std::uint8_t> out;
+    out.reserve(54 + imageSize);
+    auto put16 = [&](std::uint32_t v) {
+        out.push_back(static_cast<std::uint8_t>(v));
+        out.push_back(static_cast<std::uint8_t>(v >> 8));
+    };
+    auto put32 = [&](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    out.push_back('B');
+    out.push_back('M');
+    put32(54 + imageSize);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(static_cast<std::uint32_t>(width));
+    put32(static_cast<std::uint32_t>(height));
+    put16(1);
+    put16(24);
+    put32(0);
+    put32(imageSize);
+    put32(2835);
+    put32(2835);
+    put32(0);
+    put32(0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t rgb = picture[static_cast<std::size_t>(y) * width + x];
+            out.push_back(static_cast<std::uint8_t>(rgb));
+            out.push_back(static_cast<std::uint8_t>(rgb >> 8));
+            out.push_back(static_cast<std::uint8_t>(rgb >> 16));
+        }
+        for (int pad = width * 3; pad < stride; ++pad) out.push_back(0);
+    }
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    return std::fclose(file) == 0 && written;
+}
+
+}  // namespace bitmap
+
+const char* RefusalName(TBitmapRefusal refusal) {
+    switch (refusal) {
+    case TBitmapRefusal::None: return "None";
+    case TBitmapRefusal::TooShort: return "TooShort";
+    case TBitmapRefusal::NotBitmap: return "NotBitmap";
+    case TBitmapRefusal::UnknownHeader: return "UnknownHeader";
+    case TBitmapRefusal::BadSize: return "BadSize";
+    case TBitmapRefusal::BadPlanes: return "BadPlanes";
+    case TBitmapRefusal::UnsupportedDepth: return "UnsupportedDepth";
+    case TBitmapRefusal::UnsupportedCompression: return "UnsupportedCompression";
+    case TBitmapRefusal::BadPalette: return "BadPalette";
+    case TBitmapRefusal::PartPastData: return "PartPastData";
+    case TBitmapRefusal::IndexOutsidePalette: return "IndexOutsidePalette";
+    case TBitmapRefusal::TooLarge: return "TooLarge";
+    case TBitmapRefusal::BadMasks: return "BadMasks";
+    case TBitmapRefusal::BadRuns: return "BadRuns";
+    case TBitmapRefusal::Undecodable: return "Undecodable";
+    }
+    return "?";
+}

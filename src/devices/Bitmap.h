@@ -1,0 +1,63 @@
+#pragma once
+// Windows bitmaps read from bytes in memory: 1, 4, 8, 16, 24 and 32 bits a pixel, uncompressed, RLE8,
+// RLE4 and bit fields, the OS/2 core header and the 40-byte to version 5 headers, either way up. Every
+// declared part, and every compressed run, is checked against the bytes before SDL's BMP reader sees
+// them (it has had holes); the picture comes out in a screen format with pixel value 0 as the
+// transparent colour. Opening a resource or file is the draw device's thin wrapper around this.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+struct SDL_Surface;
+struct SDL_PixelFormat;
+
+// Why a bitmap was not loaded.
+enum class TBitmapRefusal {
+    None,
+    TooShort,            // shorter than the headers it must have
+    NotBitmap,           // no "BM"
+    UnknownHeader,       // an information header of a size no writer uses
+    BadSize,             // width or height zero, or a negative width
+    TooLarge,            // the decoded picture would pass the memory bound
+    BadPlanes,
+    UnsupportedDepth,
+    UnsupportedCompression,
+    BadPalette,          // more colours than the depth allows, or none
+    BadMasks,            // a bit-field mask empty, broken into pieces, outside the pixel or overlapping another
+    BadRuns,             // a compressed run leaves its row or the picture, or the end mark is missing
+    PartPastData,        // the palette, the pixels or a declared size reach past the bytes
+    IndexOutsidePalette,
+    Undecodable,         // the reader or the conversion refused it
+};
+
+// The refusal's name as the test inputs spell it ("PartPastData").
+const char* RefusalName(TBitmapRefusal refusal);
+
+struct TDecodedBitmap {
+    SDL_Surface* surface = nullptr;  // owned by the caller; null when refused
+    bool opaque = false;             // no pixel is 0
+    TBitmapRefusal refusal = TBitmapRefusal::None;
+};
+
+namespace bitmap {
+
+using Bytes = std::span<const std::uint8_t>;
+
+// Enough of a file's start for BytesNeeded to read every header.
+constexpr std::size_t kHeaderBytes = 256;
+
+// From a file's first bytes: how many bytes of the file the bitmap declares it takes, so a reader
+// never takes more of a file than that. A refusal when the headers alone show it cannot load.
+TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed);
+
+// Checks the bitmap against its bytes and decodes it into `format`, clearing the bits outside the
+// format's colour masks so black is exactly 0.
+TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format);
+
+// Writes 0xRRGGBB pixels, row by row, as a bottom-up 24-bit bitmap; false when there is no picture or
+// the file cannot be written whole.
+bool WriteBmp24(const std::string& path, int width, int height, const std::vector<std::uint32_t>& picture);
+
+}  // namespace bitmap
