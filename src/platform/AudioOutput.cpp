@@ -132,6 +132,10 @@ public:
 
     bool IsRealtime() const override { return true; }
 
+    void SetPaused(bool paused) override {
+        if (device != 0) SDL_PauseAudioDevice(device, paused ? 1 : 0);
+    }
+
 private:
     static void Callback(void* user, Uint8* stream, int length) {
         static_cast<DeviceOutput*>(user)->Fill(stream, length);

@@ -46,6 +46,10 @@ public:
     // Renders `frames` frames of 16-bit interleaved output, appending them to `sink` when given.
     virtual void RenderOffline(int frames, std::vector<std::int16_t>* sink) = 0;
 
+    // A paused device renders nothing, so every voice and the song stand still where they are and
+    // go on from there; offline outputs only render when asked anyway.
+    virtual void SetPaused(bool /*paused*/) {}
+
     void SetVolume(int percent);  // 0 .. 100
     int Volume() const { return volume; }
     void SetMuted(bool value) { muted = value; }
