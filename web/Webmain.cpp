@@ -191,6 +191,12 @@ EMSCRIPTEN_KEEPALIVE double pelloro_frame() { return game && game->form ? static
 EMSCRIPTEN_KEEPALIVE int pelloro_save_picture(const char* path) {
     return game && game->form && game->form->Draw().SavePresentedBmp(path) ? 1 : 0;
 }
+// The sequencer's passes so far: they run in Web Audio's render step, so they grow only while the
+// page's sound is really playing; -1 when the music device is not ready.
+EMSCRIPTEN_KEEPALIVE double pelloro_music_passes() {
+    if (!game || !game->form || !game->form->Midi().IsOpened()) return -1;
+    return static_cast<double>(game->form->Midi().PassCount());
+}
 EMSCRIPTEN_KEEPALIVE int pelloro_paused() { return game && game->paused ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE void pelloro_set_paused(int paused) { SetPaused(paused != 0); }
 }
