@@ -1,8 +1,7 @@
 // The page's entry: the desktop's main window (its devices, kernel and modes, unchanged) on the page's
 // canvas and Web Audio, with its frames run from the browser's animation callback instead of a timer
-// thread. Every callback pays the time since the last one into an account and runs one 20 ms game
-// frame for each whole 20 ms in it, so the game keeps 50 frames a second whatever the display's rate,
-// and every frame is a whole frame: none is skipped or run twice.
+// thread: every callback runs the 20 ms game frames its frame account owes (shell/Frameaccount.h), so
+// the game keeps 50 frames a second whatever the display's rate, and no frame is skipped or doubled.
 //
 // Arguments (index.html makes them from the page's address):
 //   --seed S      fixed random seed
@@ -28,15 +27,11 @@
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "platform/AudioOutput.h"
+#include "shell/Frameaccount.h"
 #include "shell/Keyscript.h"
 #include "shell/Mainunit.h"
 
 namespace {
-
-constexpr double kStep = TMainForm::kFrameInterval;  // ms of game time a frame
-// After a stall (a slow machine, a debugger) the game catches up at most this much at once; time
-// beyond it is forgiven rather than played back as a burst of frames.
-constexpr double kMostOwed = 5 * kStep;
 
 // The SoundFont that index.html's data file puts into the page's file system.
 constexpr const char* kPageSoundFont = "/pelloro.sf2";
@@ -47,8 +42,7 @@ struct WebGame {
     TDemoPilot pilot;
     std::int64_t stopAfter = -1;  // --frames
     std::size_t nextKeyEvent = 0;
-    double last = 0;   // ms, the callback before
-    double owed = 0;   // ms of game time not yet run
+    TFrameAccount account{TMainForm::kFrameInterval};
     bool paused = false;
     bool stopped = false;
     bool firstPictureSaid = false;
@@ -118,14 +112,12 @@ void BrowserFrame() {
     if (!game || game->stopped) return;
     HandleEvents();
     const double now = emscripten_get_now();
-    const double elapsed = now - game->last;
-    game->last = now;
-    if (game->paused) return;
-    game->owed += elapsed > 0 ? elapsed : 0;
-    if (game->owed > kMostOwed) game->owed = kMostOwed;
+    if (game->paused) {
+        game->account.Restart(now);
+        return;
+    }
     TMainForm& form = *game->form;
-    while (game->owed >= kStep && !game->stopped) {
-        game->owed -= kStep;
+    for (int frames = game->account.Pay(now); frames > 0 && !game->stopped; --frames) {
         RunFrame();
         if (!form.FrameError().empty()) {
             Stop(form.FrameError());
@@ -234,7 +226,7 @@ int main(int argc, char** argv) {
         game->form->BeforeFrame = [](TMainForm& f) { game->pilot.Steer(f.MainMode(), f.Script()); };
     }
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &VisibilityChanged);
-    game->last = emscripten_get_now();
+    game->account.Pay(emscripten_get_now());
     SayState();
     emscripten_set_main_loop(&BrowserFrame, 0, 0);
     return 0;
