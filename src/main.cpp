@@ -24,12 +24,19 @@ const char kUsage[] =
     "\n"
     "Controls: arrow keys walk, Space starts, confirms and catches; B and Enter are mapped\n"
     "but unused; a joystick or game controller works too (stick or D-pad, first button = Space).\n"
-    "F11 or Alt+Enter toggles full screen, M mutes and unmutes.\n"
+    "P, Pause or Esc pause and resume; Ctrl+Q quits; M mutes, - and + change the volume;\n"
+    "F11 or Alt+Enter toggles full screen; F12 saves a screenshot and F9 starts and stops a\n"
+    "clip (PNG and GIF in your pictures folder). The keyboard is read only while the window\n"
+    "has the focus, so the game pauses when it loses it; any key plays on. In --demo, your\n"
+    "first key hands the game to you.\n"
     "\n"
     "Options:\n"
-    "  --scale N              window size: N times 320 x 240 (1-8, default 1)\n"
+    "  --scale N              window size: N times 320 x 240 (1-8; default: the largest\n"
+    "                         that fits the screen)\n"
     "  --fullscreen           start in full screen\n"
     "  --volume N             output level, 0-100 (default 100)\n"
+    "  --no-auto-pause        keep playing when the window loses the focus\n"
+    "  --verbose              say which renderer draws the picture\n"
     "  --seed S               fixed random seed (0-4294967295) instead of the clock\n"
     "  --demo                 the squirrel plays by itself (attract mode)\n"
     "  --headless             no window and no audio device: run frames back to back,\n"
@@ -78,6 +85,7 @@ int main(int argc, char** argv) {
     options.frames = 500;
     std::string keysFile;
     bool framesGiven = false;
+    bool verbose = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         // A value that looks like an option was forgotten rather than meant, e.g. "--keys --headless".
@@ -98,6 +106,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--scale") {
             if (!needs(1) || !ParseInt(argv[++i], 1, 8, value)) return Usage("--scale needs a number from 1 to 8");
             options.scale = static_cast<int>(value);
+        } else if (arg == "--no-auto-pause") {
+            options.autoPause = false;
+        } else if (arg == "--verbose") {
+            verbose = true;
         } else if (arg == "--fullscreen") {
             options.fullScreen = true;
         } else if (arg == "--volume") {
@@ -229,10 +241,12 @@ int main(int argc, char** argv) {
             status = 1;
         }
     } catch (const EDataError& e) {
-        ShowError(e.what(), e.Advice(), !options.headless);
+        if (!ShowError(e.what(), e.Advice(), !options.headless) && !options.headless) {
+            ShowMessageInWindow(nullptr, std::string(e.what()) + "\n\n" + e.Advice());
+        }
         status = 1;
     } catch (const std::exception& e) {
-        ShowError(e.what(), {}, !options.headless);
+        if (!ShowError(e.what(), {}, !options.headless) && !options.headless) ShowMessageInWindow(nullptr, e.what());
         status = 1;
     }
     SDL_Quit();
