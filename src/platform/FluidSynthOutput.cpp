@@ -19,7 +19,7 @@ namespace {
 
 constexpr const char* kSystemSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
 constexpr int kChunkFrames = 1024;  // frames the synthesizer renders per call
-constexpr double kSynthGain = 0.4;  // FluidSynth's master gain: music sits under the sound effects
+constexpr double kSynthGain = 0.2;  // FluidSynth's master gain: music sits 6 dB or more under the sound effects
 
 void Quiet(int, const char*, void*) {}
 
