@@ -20,8 +20,9 @@ double Limiter::NextGain(const std::int64_t* frame) {
     std::int64_t peak = 0;
     for (int c = 0; c < channels; ++c) peak = std::max<std::int64_t>(peak, std::llabs(frame[c]));
     const double needed = peak > kCeiling ? static_cast<double>(kCeiling) / static_cast<double>(peak) : 1.0;
-    if (needed < gain) {
-        gain = needed;
+    if (needed < 1.0) {
+        // Over the ceiling: at least as far down as this frame needs, and held while peaks keep coming.
+        gain = std::min(gain, needed);
         hold = holdFrames;
     } else if (hold > 0) {
         --hold;
