@@ -804,6 +804,27 @@ TEST(Synthesizer, TheMainWindowsFormFindsTheSoundFontAndRenders) {
     EXPECT_TRUE(std::all_of(tail.begin(), tail.end(), [](std::int16_t s) { return std::abs(s) < 40; }));
 }
 
+// The chorus is off until a channel sends to it, and then it sounds: a song that never sends is
+// rendered exactly as with no chorus at all, one that does is not.
+TEST(Synthesizer, TheChorusSoundsOnceAChannelSendsToIt) {
+    const std::string soundFont = TestSoundFont();
+    if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
+    auto render = [&](int chorusSend) {
+        platform::FluidSynthOutput synth(platform::AudioOutput::kOfflineRate, true, soundFont);
+        std::string error;
+        EXPECT_TRUE(synth.Open(&error)) << error;
+        if (chorusSend >= 0) synth.ShortMsg(0xB0 | (93u << 8) | (static_cast<std::uint32_t>(chorusSend) << 16));
+        synth.ShortMsg(0x90 | (60u << 8) | (110u << 16));
+        std::vector<std::int32_t> mix(static_cast<std::size_t>(platform::AudioOutput::kOfflineRate), 0);
+        synth.Render(mix.data(), platform::AudioOutput::kOfflineRate / 2, 2);
+        return mix;
+    };
+    const auto plain = render(-1);
+    EXPECT_EQ(render(0), plain);
+    EXPECT_NE(render(127), plain);
+    EXPECT_TRUE(std::any_of(plain.begin(), plain.end(), [](std::int32_t v) { return std::abs(v) > 500; }));
+}
+
 // A little song of our own, rendered through the game's audio path into a WAV to listen to:
 // PELLORO_WRITE_WAV=1 writes /tmp/pelloro-song.wav.
 TEST(Synthesizer, RendersASongToListenTo) {
