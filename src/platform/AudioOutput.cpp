@@ -25,6 +25,10 @@ struct SourceEntry {
 
 int OfflineRate(int rate) { return rate > 0 ? rate : AudioOutput::kOfflineRate; }
 
+void Scale(std::int64_t* samples, std::size_t count, std::int64_t percent) {
+    for (std::size_t i = 0; i < count; ++i) samples[i] = samples[i] * percent / 100;
+}
+
 // The render step shared by the device and the offline output.
 class Mixer : public AudioOutput {
 public:
@@ -101,16 +105,21 @@ protected:
             }
         }
         const std::int64_t gain = muted.load() ? 0 : volume.load();
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::int64_t heard = soloing ? soloAccumulator[i] : 0;
-            sum[i] = (static_cast<std::int64_t>(accumulator[i]) + heard) * gain / 100;
-            share[i] = heard * gain / 100;
-        }
-        if (soloing) {
-            limiter.ProcessShare(sum.data(), share.data(), out, frames);
-        } else {
+        if (!soloing) {
+            for (std::size_t i = 0; i < count; ++i) sum[i] = accumulator[i];
+            if (gain != 100) Scale(sum.data(), count, gain);
             limiter.Process(sum.data(), out, frames);
+            return;
         }
+        for (std::size_t i = 0; i < count; ++i) {
+            share[i] = soloAccumulator[i];
+            sum[i] = static_cast<std::int64_t>(accumulator[i]) + share[i];
+        }
+        if (gain != 100) {
+            Scale(sum.data(), count, gain);
+            Scale(share.data(), count, gain);
+        }
+        limiter.ProcessShare(sum.data(), share.data(), out, frames);
     }
 
     int rate;

@@ -39,9 +39,14 @@ void Limiter::Process(const std::int64_t* in, std::int16_t* out, int frames) { P
 void Limiter::ProcessShare(const std::int64_t* in, const std::int64_t* part, std::int16_t* out, int frames) {
     for (int f = 0; f < frames; ++f) {
         const double g = NextGain(in);
+        // At full gain the sample is under the ceiling already and goes out exactly as it came.
         for (int c = 0; c < channels; ++c) {
-            // At full gain the sample is under the ceiling already and goes out exactly as it came.
-            const std::int64_t v = g == 1.0 ? part[c] : std::llround(static_cast<double>(part[c]) * g);
+            std::int64_t v = part[c];
+            if (g != 1.0) {
+                // Rounded half away from zero by truncation (llround is a library call per sample).
+                const double scaled = static_cast<double>(v) * g;
+                v = static_cast<std::int64_t>(std::clamp(scaled + (scaled >= 0 ? 0.5 : -0.5), -32768.0, 32767.0));
+            }
             out[c] = static_cast<std::int16_t>(std::clamp<std::int64_t>(v, -32768, 32767));
         }
         in += channels;
