@@ -50,11 +50,12 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.scale, options.fullScreen, &error);
         if (!window) throw std::runtime_error("cannot open the window: " + error);
         std::string audioError;
-        audio = platform::AudioOutput::OpenDevice(VekSound.SamplingRatio, VekSound.Bits, VekSound.Stereo, &audioError);
+        // The mix runs at the device's own rate; the sound device converts its waves to it at load.
+        audio = platform::AudioOutput::OpenDevice(platform::AudioOutput::kNativeRate, VekSound.Bits, VekSound.Stereo, &audioError);
         sdlInput = std::make_unique<platform::SdlInputSource>(window->Handle());
         controls = std::make_unique<TControls>(*this);
     } else {
-        audio = platform::AudioOutput::OpenOffline(VekSound.SamplingRatio, VekSound.Bits, VekSound.Stereo);
+        audio = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, VekSound.Bits, VekSound.Stereo);
     }
     if (audio) audio->SetVolume(options.volume);
 
