@@ -3,7 +3,6 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -103,7 +102,6 @@ bool TVekDraw::Build(platform::Window* target, int width, int height, bool fullS
     const SDL_PixelFormat* f = backBuffer->format;
     format = pixels::FormatOf(f->format);
     masks = {f->Rmask, f->Gmask, f->Bmask};
-    colorMask = f->Rmask | f->Gmask | f->Bmask;
     bytesPerPixel = f->BytesPerPixel;
     MoveTo(0, 0);
     if (window && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
