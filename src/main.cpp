@@ -14,6 +14,8 @@
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
+#include "platform/RendererChoice.h"
+#include "platform/Window.h"
 #include "shell/Mainunit.h"
 
 namespace {
@@ -50,6 +52,7 @@ const char kUsage[] =
     "                         named frameNNNNNN.bmp by the frame's number in --trace\n"
     "  --audio-out FILE       headless: write everything rendered as a 16-bit stereo WAV\n"
     "  --trace FILE           headless: one JSON object a line per frame with the game's state\n"
+    "  --verbose              say on standard error how the picture reaches the screen\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -118,6 +121,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--seed") {
             if (!needs(1) || !ParseInt(argv[++i], 0, 4294967295LL, value)) return Usage("--seed needs a number from 0 to 4294967295");
             options.seed = static_cast<std::uint32_t>(value);
+        } else if (arg == "--verbose") {
+            verbose = true;
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--headless") {
@@ -193,10 +198,8 @@ int main(int argc, char** argv) {
         // With only an X display named, X is the one to talk to: probing Wayland first only adds noise.
         if ((!driver || !*driver) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
-        // A 320 x 240 picture scaled by whole numbers costs less CPU and memory on SDL's software
-        // renderer than a GL context does; SDL_RENDER_DRIVER in the environment still wins.
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // The window class the desktop entry names; the renderer is chosen once video is up.
+        platform::Window::PrepareVideo();
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0 &&
             SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             std::fprintf(stderr, "pelloro: cannot open display %s (%s); check DISPLAY, or run 'pelloro --headless'\n",
@@ -214,6 +217,9 @@ int main(int argc, char** argv) {
             SDL_Quit();
             return 1;
         }
+        // Accelerated where the GL driver is a hardware one, our own enlarging where it runs on the CPU.
+        const platform::RendererChoice& renderer = platform::ChooseRenderer();
+        if (verbose) std::fprintf(stderr, "pelloro: renderer: %s\n", renderer.reason.c_str());
     }
 
     int status = 0;
