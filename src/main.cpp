@@ -38,7 +38,7 @@ const char kUsage[] =
     "  --fullscreen           start in full screen\n"
     "  --volume N             output level, 0-100 (default 100)\n"
     "  --no-auto-pause        keep playing when the window loses the focus\n"
-    "  --verbose              say which renderer draws the picture\n"
+
     "  --seed S               fixed random seed (0-4294967295) instead of the clock\n"
     "  --demo                 the squirrel plays by itself (attract mode)\n"
     "  --headless             no window and no audio device: run frames back to back,\n"
@@ -111,8 +111,6 @@ int main(int argc, char** argv) {
             options.scale = static_cast<int>(value);
         } else if (arg == "--no-auto-pause") {
             options.autoPause = false;
-        } else if (arg == "--verbose") {
-            verbose = true;
         } else if (arg == "--fullscreen") {
             options.fullScreen = true;
         } else if (arg == "--volume") {
@@ -220,6 +218,15 @@ int main(int argc, char** argv) {
         // Accelerated where the GL driver is a hardware one, our own enlarging where it runs on the CPU.
         const platform::RendererChoice& renderer = platform::ChooseRenderer();
         if (verbose) std::fprintf(stderr, "pelloro: renderer: %s\n", renderer.reason.c_str());
+        if (options.scale > 0 && !options.fullScreen) {
+            const int largest = platform::Window::LargestScale(320, 240);
+            if (options.scale > largest) {
+                std::fprintf(stderr, "pelloro: --scale %d does not fit this screen; the largest that fits is %d\n",
+                             options.scale, largest);
+                SDL_Quit();
+                return 1;
+            }
+        }
     }
 
     int status = 0;

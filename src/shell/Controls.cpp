@@ -211,8 +211,7 @@ void TControls::ToggleClip() {
 }
 
 void TControls::StopClip(const std::string& how) {
-    clip->Stop();
-    if (!clip->Error().empty()) {
+    if (!clip->Stop()) {
         std::fprintf(stderr, "pelloro: the clip %s was not written: %s\n", clipPath.c_str(), clip->Error().c_str());
         ShowSign(platform::SignPlace::kTopRight, "Clip not saved", kSignMs);
         return;
