@@ -164,7 +164,7 @@ void BM_AudioCallbackWithMusicOneSecond(benchmark::State& state) {
     output->SetVolume(80);
     TVekMidi midi;
     TVekSound sound;
-    if (!midi.Init(output.get()) || !sound.Init(output.get()) || !midi.Play("BGM0", true)) {
+    if (!midi.Init(platform::FluidSynthOutput::For(*output), false, output.get()) || !sound.Init(output.get()) || !midi.Play("BGM0", true)) {
         state.SkipWithError("the game's song does not play");
         return;
     }

@@ -72,8 +72,12 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         if (options.headless) return;
         const std::string shown = message + "\n\n" + advice;
         // Without a box, the message goes over the game for a few seconds: it is not fatal.
-        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr) != 0 && controls) {
-            controls->ShowSign(platform::SignPlace::kBottom, shown, TControls::kBannerMs);
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr) != 0) {
+            if (controls) controls->ShowSign(platform::SignPlace::kBottom, shown, TControls::kBannerMs);
+        } else {
+            // The box took the focus for a while; that is no reason to pause the game.
+            SDL_PumpEvents();
+            SDL_FlushEvent(SDL_WINDOWEVENT);
         }
     });
 

@@ -883,7 +883,7 @@ TEST(Synthesizer, TheGamesSongPassesTheLimiterUnchanged) {
     ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
     auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
     TVekMidi midi;
-    ASSERT_TRUE(midi.Init(out.get()));
+    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
     std::vector<std::int32_t> summed;
     out->Attach([&summed](std::int32_t* mix, int frames) { summed.insert(summed.end(), mix, mix + 2 * frames); });
     ASSERT_TRUE(midi.Play("BGM0", true));

@@ -53,7 +53,7 @@ window_case() {  # LABEL EXPECT_BOX(0|1) CMD...   returns 1 when a check failed
   # In the ASan build a window run looks for memory errors but not for leaks: the GL driver's JIT code
   # and D-Bus keep allocations for the life of the process that LeakSanitizer can neither unwind nor
   # tell from leaks. The headless runs here and the soak do check for leaks.
-  ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" "$@" --demo --seed 1 2>"$work/err" >/dev/null &
+  ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" "$@" --demo --seed 1 --scale 1 2>"$work/err" >/dev/null &
   local pid=$! box=0
   if [ "$expect_box" = 1 ] || grep -q "$midi_message" "$work/err" 2>/dev/null; then
     if dismiss_box; then box=1; else fail "$label: no message box to dismiss"; fi
