@@ -90,6 +90,7 @@ set_tests_properties(release.threads PROPERTIES LABELS "threads" TIMEOUT 600)
 
 # A missing audio device, SoundFont or font, and junk files beside the program.
 add_test(NAME release.faults COMMAND ${CMAKE_SOURCE_DIR}/tests/release/faults.sh $<TARGET_FILE:pelloro>)
+set_property(TEST release.faults PROPERTY ENVIRONMENT "BARE_PROGRAM=$<TARGET_FILE:pelloro-bare>")
 set_tests_properties(release.faults PROPERTIES LABELS "release" TIMEOUT 600)
 
 # Recorded headless runs: refactors and the shell's extras must not change a picture, a trace or a sample.

@@ -235,6 +235,13 @@ void ShowMessageInWindow(platform::Window* window, const std::string& text) {
         if (!own) return;
         window = own.get();
     }
+    // The game is over: its picture gives way to black, which also gives a window that never showed
+    // a frame something to draw the message over.
+    if (SDL_Surface* black = SDL_CreateRGBSurfaceWithFormat(0, kClientWidth, kClientHeight, 32, SDL_PIXELFORMAT_RGB888)) {
+        SDL_FillRect(black, nullptr, 0);
+        window->Present(black);
+        SDL_FreeSurface(black);
+    }
     window->SetSign(platform::SignPlace::kTopRight, "");
     window->SetSign(platform::SignPlace::kBottom, "");
     window->SetSign(platform::SignPlace::kCentre, text + "\n\nPress a key or close the window.");
