@@ -110,3 +110,7 @@ foreach(case upward sdl fluidsynth clean)
     set_tests_properties(layers.${case} PROPERTIES PASS_REGULAR_EXPRESSION "${layers_expect_${case}}")
   endif()
 endforeach()
+
+# The player's keys in a real window: pause, focus loss, screenshots, clips, quit.
+add_test(NAME release.desktop COMMAND ${CMAKE_SOURCE_DIR}/tests/release/desktop.sh $<TARGET_FILE:pelloro>)
+set_tests_properties(release.desktop PROPERTIES LABELS "release" TIMEOUT 300)

@@ -178,7 +178,7 @@ void TControls::SaveScreenshot() {
         return;
     }
     const std::string folder = platform::PicturesFolder();
-    const std::string name = platform::TimestampedName(folder + "/pelloro-", std::time(nullptr), ".png");
+    const std::string name = platform::TimestampedName(folder + "/pelloro", std::time(nullptr), ".png");
     std::string error;
     const int width = form.VekDraw.SurfaceWidth(), height = form.VekDraw.SurfaceHeight();
     bool ok = platform::SavePng(name, picture, width, height, 1, &error);
@@ -201,7 +201,7 @@ void TControls::ToggleClip() {
         return;
     }
     if (!clip) clip = std::make_unique<platform::ClipRecorder>();
-    clipPath = platform::TimestampedName(platform::PicturesFolder() + "/pelloro-", std::time(nullptr), ".gif");
+    clipPath = platform::TimestampedName(platform::PicturesFolder() + "/pelloro", std::time(nullptr), ".gif");
     if (!clip->Start(clipPath)) {
         std::fprintf(stderr, "pelloro: cannot record the clip %s: %s\n", clipPath.c_str(), clip->Error().c_str());
         ShowSign(platform::SignPlace::kTopRight, "Cannot record", kSignMs);
