@@ -15,6 +15,8 @@ namespace {
 // The largest decoded picture, at 4 bytes a pixel, so a long strip of cells loads but a header cannot
 // ask for more memory than a game's art could use (bytes).
 constexpr std::uint64_t kMaxDecodedBytes = 256u << 20;
+// The most of a file read: the largest picture at 4 bytes a pixel plus its headers and palette (bytes).
+constexpr std::uint64_t kMaxFileBytes = kMaxDecodedBytes + (64u << 10);
 
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 
@@ -284,22 +286,23 @@ TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     if (!converted) return out;
 
     // Padding bits of the screen format are cleared, so black is exactly 0 and transparent.
-    const std::uint32_t colorMask = format->Rmask | format->Gmask | format->Bmask;
-    bool opaque = true;
-    const int bpp = converted->format->BytesPerPixel;
-    for (int y = 0; y < converted->h; ++y) {
-        std::uint8_t* p = pixels::Row(converted, y);
-        for (int x = 0; x < converted->w; ++x, p += bpp) {
-            const std::uint32_t v = pixels::Load(p, bpp) & colorMask;
-            pixels::Store(p, bpp, v);
-            if (v == 0) opaque = false;
-        }
-    }
+    const bool opaque = pixels::KeepColourBits(converted, format->Rmask | format->Gmask | format->Bmask);
     out.surface = converted;
     out.opaque = opaque;
     out.refusal = TBitmapRefusal::None;
     return out;
 }
+bool ReadFile(const std::string& path, platform::Medium& out) {
+    out.bytes = {};
+    std::vector<std::uint8_t> start;
+    std::uint64_t needed = 0;
+    if (!platform::ReadFilePrefix(path, kHeaderBytes, start)) return false;
+    if (BytesNeeded(start, needed) != TBitmapRefusal::None || needed > kMaxFileBytes) return false;
+    if (!platform::ReadFilePrefix(path, static_cast<std::size_t>(needed), out.storage)) return false;
+    out.bytes = Bytes(out.storage.data(), out.storage.size());
+    return true;
+}
+
 bool WriteBmp24(const std::string& path, int width, int height, const std::vector<std::uint32_t>& picture) {
     if (width <= 0 || height <= 0 || picture.size() != static_cast<std::size_t>(width) * height) return false;
     const int stride = (width * 3 + 3) & ~3;

@@ -33,7 +33,8 @@ done
 
 desktop="$prefix/share/applications/$id.desktop"
 if [ -f "$desktop" ]; then
-  for line in "Name=Pelloro" "Exec=pelloro" "Categories=Game;ArcadeGame;" "Icon=$id" "Type=Application"; do
+  for line in "Name=Pelloro" "Exec=pelloro" "Categories=Game;ArcadeGame;" "Icon=$id" "Type=Application" \
+    "StartupWMClass=$id"; do
     grep -qxF "$line" "$desktop" || fail "the desktop entry lacks '$line'"
   done
 fi
