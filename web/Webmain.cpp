@@ -202,6 +202,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     game->options.frameClock = false;
+    // The page sizes the canvas (by whole numbers of the picture); the window fills what it is given.
+    game->options.scale = 1;
     setenv("PELLORO_SOUNDFONT", kPageSoundFont, 1);
     // The picture goes to the canvas as it is (a 2D canvas scaled by the page), and keys are the
     // canvas's own, so the page around it scrolls and types as usual.

@@ -1,9 +1,7 @@
 #include "platform/TextRenderer.h"
 
 #include <SDL2/SDL.h>
-#ifndef __EMSCRIPTEN__
 #include <SDL2/SDL_ttf.h>
-#endif
 #include <iconv.h>
 #include <sys/stat.h>
 
@@ -13,7 +11,7 @@ namespace platform {
 
 namespace {
 // Text is 12 pixels high: at SDL_ttf's 72 dpi a point is a pixel.
-[[maybe_unused]] constexpr int kFontPixels = 12;  // unused where no TrueType engine is built in
+constexpr int kFontPixels = 12;
 
 constexpr const char* kFontCandidates[] = {
     "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf",
@@ -66,21 +64,6 @@ std::string TextFontPath() {
     return {};
 }
 
-#ifdef __EMSCRIPTEN__
-// The browser build carries no TrueType engine: text is not drawn there, as on a desktop without the
-// font (the game's own captions are bitmap fonts and do not need it).
-TextRenderer::~TextRenderer() = default;
-
-bool TextRenderer::EnsureFont() {
-    loadTried = true;
-    ttfStarted = false;
-    return font != nullptr;  // never opened
-}
-
-bool TextRenderer::Draw(SDL_Surface* target, int, int, std::string_view, std::uint32_t) {
-    return target && EnsureFont();
-}
-#else
 TextRenderer::~TextRenderer() {
     if (font) TTF_CloseFont(font);
     if (ttfStarted) TTF_Quit();
@@ -119,6 +102,5 @@ bool TextRenderer::Draw(SDL_Surface* target, int x, int y, std::string_view shif
     SDL_FreeSurface(glyphs);
     return ok;
 }
-#endif
 
 }  // namespace platform

@@ -153,19 +153,26 @@ async function main() {
       fail(`the page's back buffer differs from the desktop's screenshot (sizes ${pageBytes.length} and ${desktopBytes.length}, first difference at byte ${at})`);
     }
     if (result.image.length === 0) fail('the canvas has no 2D picture to read');
-    else if (result.width !== desktopPicture.width || result.height !== desktopPicture.height) {
-      fail(`the canvas is ${result.width} x ${result.height}, the picture ${desktopPicture.width} x ${desktopPicture.height}`);
+    else if (result.width % desktopPicture.width || result.height % desktopPicture.height ||
+             result.width / desktopPicture.width !== result.height / desktopPicture.height) {
+      fail(`the canvas is ${result.width} x ${result.height}, not a whole multiple of the picture's ${desktopPicture.width} x ${desktopPicture.height}`);
     } else {
+      // The window enlarges the picture by a whole number: every canvas pixel is one picture pixel's.
+      const k = result.width / desktopPicture.width;
       let differ = 0, first = -1;
-      for (let i = 0; i < result.width * result.height; ++i) {
-        for (let c = 0; c < 3; ++c) {
-          if (result.image[4 * i + c] !== desktopPicture.rgb[3 * i + c]) { if (first < 0) first = i; differ++; break; }
+      for (let y = 0; y < result.height; ++y) {
+        for (let x = 0; x < result.width; ++x) {
+          const i = y * result.width + x, j = Math.floor(y / k) * desktopPicture.width + Math.floor(x / k);
+          for (let c = 0; c < 3; ++c) {
+            if (result.image[4 * i + c] !== desktopPicture.rgb[3 * j + c]) { if (first < 0) first = i; differ++; break; }
+          }
         }
       }
-      if (differ) fail(`${differ} canvas pixels differ from the desktop's picture (the first at x ${first % result.width}, y ${Math.floor(first / result.width)})`);
+      if (differ) fail(`${differ} canvas pixels differ from the desktop's picture enlarged ${k} times (the first at x ${first % result.width}, y ${Math.floor(first / result.width)})`);
+      result.scale = k;
     }
     console.log(`web check: ${o.frames} frames (seed ${o.seed}, ${path.basename(o.keys)}): back buffer ${pageBytes.equals(desktopBytes) ? 'equal byte for byte' : 'DIFFERENT'}, ` +
-      `canvas ${failures ? 'see above' : 'equal pixel for pixel'}`);
+      `canvas ${failures ? 'see above' : `equal pixel for pixel (enlarged ${result.scale} times)`}`);
     console.log(`web check: first picture ${result.firstPictureMs.toFixed(0)} ms after the page was asked for; Web Audio ${result.audioState} at ${result.audioRate} Hz; music passes ${result.musicPasses}`);
     if (result.musicPasses <= 0) fail('the music did not play (no sequencer pass ran in Web Audio\'s render step)');
 
