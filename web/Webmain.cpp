@@ -26,6 +26,7 @@
 #include "data/DataError.h"
 #include "game/Demo.h"
 #include "game/Gamemain.h"
+#include "game/Trace.h"
 #include "platform/AudioOutput.h"
 #include "shell/Frameaccount.h"
 #include "shell/Keyscript.h"
@@ -188,6 +189,15 @@ EMSCRIPTEN_KEEPALIVE int pelloro_save_picture(const char* path) {
 EMSCRIPTEN_KEEPALIVE double pelloro_music_passes() {
     if (!game || !game->form || !game->form->Midi().IsOpened()) return -1;
     return static_cast<double>(game->form->Midi().PassCount());
+}
+// The game's state after the last frame, as a line of the desktop's --trace; "" before the game.
+EMSCRIPTEN_KEEPALIVE const char* pelloro_trace() {
+    static std::string line;
+    line.clear();
+    if (game && game->form) {
+        if (const TGameMainMode* g = game->form->MainMode()) line = TraceLine(*g, game->form->FrameNumber() - 1);
+    }
+    return line.c_str();
 }
 EMSCRIPTEN_KEEPALIVE int pelloro_paused() { return game && game->paused ? 1 : 0; }
 EMSCRIPTEN_KEEPALIVE void pelloro_set_paused(int paused) { SetPaused(paused != 0); }

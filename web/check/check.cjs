@@ -125,6 +125,11 @@ async function main() {
     const keys = fs.readFileSync(o.keys, 'utf8');
     const url = `http://127.0.0.1:${port}/index.html?seed=${o.seed}&frames=${o.frames}&keys=${encodeURIComponent(keys)}`;
     await page.goto(url);
+    // Halfway, the window grows: the page enlarges the picture by the next whole number.
+    await page.waitForFunction((n) => window.Module && Module.calledRun && Module._pelloro_frame() >= n,
+      Math.floor(o.frames / 2), { timeout: o.frames * 20 * 3 + 30000, polling: 100 });
+    const before = await page.evaluate(() => document.getElementById('canvas').width);
+    await page.setViewportSize({ width: 1400, height: 1000 });
     // The frames run in real time: 20 ms each.
     await page.waitForFunction((n) => window.Module && Module.calledRun && Module._pelloro_frame() >= n,
       o.frames, { timeout: o.frames * 20 * 3 + 30000, polling: 100 });
@@ -144,6 +149,7 @@ async function main() {
         musicPasses: Module._pelloro_music_passes(),
       };
     });
+    if (result.width <= before) fail(`the canvas did not grow with the window (${before} then ${result.width} pixels wide)`);
     if (result.frame !== o.frames) fail(`the page ran ${result.frame} frames, not ${o.frames}`);
     const pageBytes = Buffer.from(result.bmp);
     if (pageBytes.length === 0) fail('the page wrote no picture');
@@ -176,6 +182,7 @@ async function main() {
     console.log(`web check: first picture ${result.firstPictureMs.toFixed(0)} ms after the page was asked for; Web Audio ${result.audioState} at ${result.audioRate} Hz; music passes ${result.musicPasses}`);
     if (result.musicPasses <= 0) fail('the music did not play (no sequencer pass ran in Web Audio\'s render step)');
 
+    await player(browser, port, log, fail);
     if (o.measure) await measure(o, browser, port, sent, log);
   } finally {
     await browser.close();
@@ -189,6 +196,45 @@ async function main() {
   }
   console.log(`web check: ${failures ? 'FAILED' : 'passed'} in ${((Date.now() - started) / 1000).toFixed(1)} s`);
   process.exit(failures ? 1 : 0);
+}
+
+// The player's side: keys from the focused canvas start the game; P pauses and plays on, M mutes, a
+// hidden page pauses.
+async function player(browser, port, log, fail) {
+  const page = await browser.context.newPage();
+  watch(page, log);
+  await page.goto(`http://127.0.0.1:${port}/index.html?seed=5`);
+  const frame = () => page.evaluate(() => Module._pelloro_frame());
+  const scene = () => page.evaluate(() => { const t = Module.ccall('pelloro_trace', 'string', [], []); return t ? JSON.parse(t).scene : -1; });
+  const status = () => page.evaluate(() => document.getElementById('status').textContent);
+  await page.waitForFunction(() => window.Module && Module.calledRun && Module._pelloro_frame() > 60, null, { timeout: 30000 });
+  await page.click('#canvas');
+  if ((await scene()) !== 0) fail(`the page did not start at the title (scene ${await scene()})`);
+  await page.keyboard.down('Space');
+  await page.waitForTimeout(200);
+  await page.keyboard.up('Space');
+  await page.waitForTimeout(300);
+  if ((await scene()) !== 1) fail(`Space on the canvas did not start the game (scene ${await scene()})`);
+  await page.keyboard.press('p');
+  await page.waitForTimeout(100);
+  const pausedAt = await frame();
+  await page.waitForTimeout(500);
+  if ((await frame()) !== pausedAt) fail('P did not pause the game');
+  if (!(await status()).startsWith('Paused')) fail(`the page does not say it is paused ("${await status()}")`);
+  await page.keyboard.press('p');
+  await page.waitForTimeout(500);
+  const resumed = (await frame()) - pausedAt;
+  if (resumed < 15 || resumed > 35) fail(`P did not play on at 50 frames a second (${resumed} frames in 0.5 s)`);
+  await page.keyboard.press('m');
+  if (!(await status()).includes('Muted')) fail(`M did not mute ("${await status()}")`);
+  await page.evaluate(() => {
+    Object.defineProperty(document, 'hidden', { value: true, configurable: true });
+    Object.defineProperty(document, 'visibilityState', { value: 'hidden', configurable: true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  });
+  if ((await page.evaluate(() => Module._pelloro_paused())) !== 1) fail('a hidden page did not pause');
+  console.log(`web check: player's keys: Space started the game, P paused and played on (${resumed} frames in 0.5 s), M muted, a hidden page paused`);
+  await page.close();
 }
 
 async function measure(o, browser, port, sent, log) {
