@@ -1,5 +1,6 @@
 #include "platform/ClipRecorder.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gif_lib.h>
 #include <libimagequant.h>
@@ -48,6 +49,17 @@ private:
     int count = 0;
     int limit;
 };
+
+// Debian's libimagequant spreads a frame over every core through OpenMP; a clip's encoder must leave
+// the other core to the game's frames, so each thread that quantises asks OpenMP for a team of one.
+// Looked up at run time: a libimagequant built without OpenMP needs nothing.
+void QuantiseOnThisThreadOnly() {
+    using SetThreads = void (*)(int);
+    static const auto setThreads = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    thread_local bool done = false;
+    if (setThreads && !done) setThreads(1);
+    done = true;
+}
 
 std::string GifError(int code) {
     const char* text = GifErrorString(code);
@@ -265,6 +277,7 @@ bool GifClipWriter::Quantise(int left, int top, int w, int h, bool keepUnchanged
             out[3] = unchanged ? 0 : 255;
         }
     }
+    QuantiseOnThisThreadOnly();
     liq_image* image = liq_image_create_rgba(quantiser, rgba.data(), w, h, 0);
     if (!image) {
         error = "Cannot quantise a frame of the clip (out of memory); close other programs and try again.";
@@ -327,7 +340,8 @@ bool GifClipWriter::Close() {
 ClipRecorder::~ClipRecorder() { Stop(); }
 
 bool ClipRecorder::Start(const std::string& target) {
-    Join();
+    // The worker of a clip still recording waits for more frames: it must be told to finish, not only joined.
+    Stop();
     {
         std::lock_guard lock(mutex);
         error.clear();
