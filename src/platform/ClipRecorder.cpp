@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <gif_lib.h>
 #include <libimagequant.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +21,9 @@ constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 0xRRGGBB value
 // libimagequant's speed (1 best .. 10 fastest). The game's frames hardly ever need the quantiser;
 // when one does (a picture of many colours), 8 halves the time of 6 for a mean error larger by a tenth.
 constexpr int kQuantiserSpeed = 8;
+// The worker's niceness: well below the game's frames, still far above idle (an encoder starved under
+// load would fall behind and end the clip).
+constexpr int kWorkerNice = 10;
 
 // The distinct colours of a frame while they fit a palette: an open-addressed table of 512 slots.
 class ColourTable {
@@ -460,6 +464,9 @@ std::string ClipRecorder::Error() const {
 }
 
 void ClipRecorder::Work() {
+    // Encoding is background work: woken by AddFrame, a worker of the game's own priority would often
+    // take the core from the frame that woke it. A failure only leaves the priority as it was.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNice);
     bool failed = false;
     for (;;) {
         Frame frame;
