@@ -349,7 +349,9 @@ Written WriteKind(const Kind& k, std::uint32_t seed) {
         Put(out, 0, 4);
         if (fieldsAfterHeader || k.infoSize >= 52)
             for (const std::uint32_t m : k.masks) Put(out, k.compression == 3 ? m : 0u, 4);
-        if (k.infoSize >= 56) Put(out, 0, 4);  // no alpha
+        // Where there is room, 32-bit fields give the spare bits to alpha, which the screen drops.
+        const std::uint32_t spare = ~(k.masks[0] | k.masks[1] | k.masks[2]);
+        if (k.infoSize >= 56) Put(out, k.compression == 3 && k.bits == 32 ? spare : 0u, 4);
         while (out.size() < 14u + k.infoSize) out.push_back(0);
     }
     for (std::size_t i = 0; i < paletteBytes / (core ? 3 : 4); ++i) Put(out, palette[i], core ? 3 : 4);
