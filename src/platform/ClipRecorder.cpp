@@ -75,6 +75,7 @@ bool GifClipWriter::Open(const std::string& target) {
     path = target;
     error.clear();
     frames = 0;
+    quantisedFrames = 0;
     width = height = 0;
     // Created as any file the user saves (0666 less the umask); giflib's own open would make it private.
     const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -208,9 +209,10 @@ bool GifClipWriter::WriteFrame(int left, int top, int w, int h, bool keepUnchang
                 for (std::uint8_t& index : indices)
                     if (index == 255) index = static_cast<std::uint8_t>(transparentIndex);
         }
-    } else if (!Quantise(left, top, w, h, anyUnchanged)) {
+    } else {
+        ++quantisedFrames;
         // Transparency could not be kept beside the quantised colours: every pixel of the rectangle then.
-        if (!error.empty() || !Quantise(left, top, w, h, false)) return false;
+        if (!Quantise(left, top, w, h, anyUnchanged) && (!error.empty() || !Quantise(left, top, w, h, false))) return false;
     }
 
     int mapSize = 2;

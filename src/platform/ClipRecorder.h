@@ -38,6 +38,8 @@ public:
 
     bool IsOpen() const { return gif != nullptr; }
     int Frames() const { return frames; }
+    // Frames whose colours went through the quantiser (the others kept their colours exactly).
+    int QuantisedFrames() const { return quantisedFrames; }
     const std::string& Error() const { return error; }
 
 private:
@@ -51,6 +53,7 @@ private:
     std::string path;
     std::string error;
     int frames = 0;
+    int quantisedFrames = 0;
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> current;
