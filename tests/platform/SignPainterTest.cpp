@@ -109,4 +109,27 @@ TEST(SignPainterTest, AShortWordInTheCentreIsLargeAndALongOneIsNot) {
     SDL_FreeSurface(sentence);
 }
 
+TEST(SignPainterTest, WithoutAFontASignIsStillAFramedBox) {
+    for (const char* path : {"", "/nonexistent/font.ttf", "/dev/null"}) {
+        SCOPED_TRACE(path);
+        platform::SignPainter painter(path);
+        EXPECT_FALSE(painter.HasFont());
+        SDL_Surface* box = painter.Paint(platform::SignPlace::kCentre, "PAUSE", 2, 600, 400);
+        ASSERT_NE(box, nullptr);
+        // Sized for the text it cannot show, with a light frame at its edges and the dark box inside.
+        EXPECT_GE(box->w, 5 * 6 * 2);
+        EXPECT_LE(box->w, 600);
+        const auto* px = static_cast<const Uint32*>(box->pixels);
+        const int stride = box->pitch / 4;
+        Uint8 r, g, b, a;
+        SDL_GetRGBA(px[0], box->format, &r, &g, &b, &a);
+        EXPECT_GT(r, 200);
+        EXPECT_EQ(a, 255);
+        SDL_GetRGBA(px[(box->h / 2) * stride + box->w / 2], box->format, &r, &g, &b, &a);
+        EXPECT_LT(r, 40);
+        EXPECT_LT(a, 255);
+        SDL_FreeSurface(box);
+    }
+}
+
 }  // namespace
