@@ -2,6 +2,12 @@
 #include "platform/RendererChoice.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -54,6 +60,34 @@ TEST(RendererChoiceTest, WindowsUseTheLastChoiceAndTheSoftwarePathBeforeAny) {
     EXPECT_EQ(platform::CurrentRenderer().path, kFast);
     platform::UseRenderer({});
     EXPECT_EQ(platform::CurrentRenderer().path, kSoft);
+}
+
+TEST(RendererChoiceTest, AGpuDeviceNodeIsWhatMakesAHardwareDriverWorthAsking) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("pelloro-dri-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    EXPECT_FALSE(platform::HasGpuDevice(dir.string()));
+    std::ofstream(dir / "by-path");
+    EXPECT_FALSE(platform::HasGpuDevice(dir.string()));
+    std::ofstream(dir / "renderD128");
+    EXPECT_TRUE(platform::HasGpuDevice(dir.string()));
+    fs::remove(dir / "renderD128");
+    std::ofstream(dir / "card0");
+    EXPECT_TRUE(platform::HasGpuDevice(dir.string()));
+    fs::remove_all(dir);
+    EXPECT_FALSE(platform::HasGpuDevice(dir.string()));
+}
+
+TEST(RendererChoiceTest, WithNoDisplayTheProbeAnswersNothingPromptly) {
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    ::unsetenv("DISPLAY");
+    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(platform::ProbeGlRendererApart(3000), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    ::unsetenv("SDL_VIDEODRIVER");
+    if (!saved.empty()) ::setenv("DISPLAY", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -95,6 +95,8 @@ protected:
         if (!server->Start(skipReason)) return;
         ::setenv("SDL_VIDEODRIVER", "x11", 1);
         platform::Window::PrepareVideo();
+        // As the program does it, before its own video starts: the X server's GL, asked in a child.
+        glRenderer = platform::ProbeGlRendererApart(10000);
         if (SDL_Init(SDL_INIT_VIDEO) != 0) skipReason = std::string("SDL cannot open the X display: ") + SDL_GetError();
         else videoUp = true;
     }
@@ -142,11 +144,13 @@ protected:
     }
 
     static XServer* server;
+    static std::string glRenderer;
     static std::string skipReason;
     static bool videoUp;
 };
 
 XServer* WindowTest::server = nullptr;
+std::string WindowTest::glRenderer;
 std::string WindowTest::skipReason;
 bool WindowTest::videoUp = false;
 
@@ -472,6 +476,14 @@ TEST_F(WindowTest, SignsAreDrawnOverThePictureAndNeverBecomePartOfIt) {
     EXPECT_EQ(WrongPixels(screen, w, h, picture, dst, 3, box), 0) << "the picture outside the sign changed";
     SDL_FreeSurface(next);
     SDL_FreeSurface(picture);
+}
+
+TEST_F(WindowTest, XvfbsGlDriverIsFoundToDrawOnTheCpu) {
+    if (glRenderer.empty()) GTEST_SKIP() << "the X server offers no GL";
+    EXPECT_TRUE(platform::IsSoftwareGlRenderer(glRenderer)) << glRenderer;
+    EXPECT_EQ(platform::DecideRenderer("", glRenderer).path, platform::RenderPath::kSoftware);
+    // The probe ran in a child: this process has no GL context of its own.
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
 }
 
 TEST_F(WindowTest, TheAcceleratedPathDrawsTheSamePicture) {
