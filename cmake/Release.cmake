@@ -90,6 +90,7 @@ set_tests_properties(release.threads PROPERTIES LABELS "threads" TIMEOUT 600)
 
 # A missing audio device, SoundFont or font, and junk files beside the program.
 add_test(NAME release.faults COMMAND ${CMAKE_SOURCE_DIR}/tests/release/faults.sh $<TARGET_FILE:pelloro>)
+set_property(TEST release.faults PROPERTY ENVIRONMENT "BARE_PROGRAM=$<TARGET_FILE:pelloro-bare>")
 set_tests_properties(release.faults PROPERTIES LABELS "release" TIMEOUT 600)
 
 # Recorded headless runs: refactors and the shell's extras must not change a picture, a trace or a sample.
@@ -109,3 +110,7 @@ foreach(case upward sdl fluidsynth clean)
     set_tests_properties(layers.${case} PROPERTIES PASS_REGULAR_EXPRESSION "${layers_expect_${case}}")
   endif()
 endforeach()
+
+# The player's keys in a real window: pause, focus loss, screenshots, clips, quit.
+add_test(NAME release.desktop COMMAND ${CMAKE_SOURCE_DIR}/tests/release/desktop.sh $<TARGET_FILE:pelloro>)
+set_tests_properties(release.desktop PROPERTIES LABELS "release" TIMEOUT 300)

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (TVekSound::ParseWave(data, size, &info)) {
         if (info.dataOffset > size || info.dataSize > size - info.dataOffset || info.Frames() == 0) std::abort();
     }
-    static auto output = platform::AudioOutput::OpenOffline(22050, 16, true);
+    static auto output = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
     static auto mono = platform::AudioOutput::OpenOffline(11025, 8, false);
     for (platform::AudioOutput* out : {output.get(), mono.get()}) {
         TVekSound sound;

@@ -14,6 +14,8 @@
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
+#include "platform/RendererChoice.h"
+#include "platform/Window.h"
 #include "shell/Mainunit.h"
 
 namespace {
@@ -24,12 +26,19 @@ const char kUsage[] =
     "\n"
     "Controls: arrow keys walk, Space starts, confirms and catches; B and Enter are mapped\n"
     "but unused; a joystick or game controller works too (stick or D-pad, first button = Space).\n"
-    "F11 or Alt+Enter toggles full screen, M mutes and unmutes.\n"
+    "P, Pause or Esc pause and resume; Ctrl+Q quits; M mutes, - and + change the volume;\n"
+    "F11 or Alt+Enter toggles full screen; F12 saves a screenshot and F9 starts and stops a\n"
+    "clip (PNG and GIF in your pictures folder). The keyboard is read only while the window\n"
+    "has the focus, so the game pauses when it loses it; any key plays on. In --demo, your\n"
+    "first key hands the game to you.\n"
     "\n"
     "Options:\n"
-    "  --scale N              window size: N times 320 x 240 (1-8, default 1)\n"
+    "  --scale N              window size: N times 320 x 240 (1-8; default: the largest\n"
+    "                         that fits the screen)\n"
     "  --fullscreen           start in full screen\n"
     "  --volume N             output level, 0-100 (default 100)\n"
+    "  --no-auto-pause        keep playing when the window loses the focus\n"
+
     "  --seed S               fixed random seed (0-4294967295) instead of the clock\n"
     "  --demo                 the squirrel plays by itself (attract mode)\n"
     "  --headless             no window and no audio device: run frames back to back,\n"
@@ -43,6 +52,7 @@ const char kUsage[] =
     "                         named frameNNNNNN.bmp by the frame's number in --trace\n"
     "  --audio-out FILE       headless: write everything rendered as a 16-bit stereo WAV\n"
     "  --trace FILE           headless: one JSON object a line per frame with the game's state\n"
+    "  --verbose              say on standard error how the picture reaches the screen\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -78,6 +88,7 @@ int main(int argc, char** argv) {
     options.frames = 500;
     std::string keysFile;
     bool framesGiven = false;
+    bool verbose = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         // A value that looks like an option was forgotten rather than meant, e.g. "--keys --headless".
@@ -98,6 +109,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--scale") {
             if (!needs(1) || !ParseInt(argv[++i], 1, 8, value)) return Usage("--scale needs a number from 1 to 8");
             options.scale = static_cast<int>(value);
+        } else if (arg == "--no-auto-pause") {
+            options.autoPause = false;
         } else if (arg == "--fullscreen") {
             options.fullScreen = true;
         } else if (arg == "--volume") {
@@ -106,6 +119,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--seed") {
             if (!needs(1) || !ParseInt(argv[++i], 0, 4294967295LL, value)) return Usage("--seed needs a number from 0 to 4294967295");
             options.seed = static_cast<std::uint32_t>(value);
+        } else if (arg == "--verbose") {
+            verbose = true;
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--headless") {
@@ -181,10 +196,11 @@ int main(int argc, char** argv) {
         // With only an X display named, X is the one to talk to: probing Wayland first only adds noise.
         if ((!driver || !*driver) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
-        // A 320 x 240 picture scaled by whole numbers costs less CPU and memory on SDL's software
-        // renderer than a GL context does; SDL_RENDER_DRIVER in the environment still wins.
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        // The window class the desktop entry names, and the renderer: accelerated where the GL driver
+        // is a hardware one, our own enlarging where it runs on the CPU.
+        platform::Window::PrepareVideo();
+        const platform::RendererChoice& renderer = platform::ChooseRenderer();
+        if (verbose) std::fprintf(stderr, "pelloro: renderer: %s\n", renderer.reason.c_str());
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0 &&
             SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             std::fprintf(stderr, "pelloro: cannot open display %s (%s); check DISPLAY, or run 'pelloro --headless'\n",
@@ -201,6 +217,15 @@ int main(int argc, char** argv) {
                          DisplayName().c_str());
             SDL_Quit();
             return 1;
+        }
+        if (options.scale > 0 && !options.fullScreen) {
+            const int largest = platform::Window::LargestScale(320, 240);
+            if (options.scale > largest) {
+                std::fprintf(stderr, "pelloro: --scale %d does not fit this screen; the largest that fits is %d\n",
+                             options.scale, largest);
+                SDL_Quit();
+                return 1;
+            }
         }
     }
 
@@ -229,10 +254,12 @@ int main(int argc, char** argv) {
             status = 1;
         }
     } catch (const EDataError& e) {
-        ShowError(e.what(), e.Advice(), !options.headless);
+        if (!ShowError(e.what(), e.Advice(), !options.headless) && !options.headless) {
+            ShowMessageInWindow(nullptr, std::string(e.what()) + "\n\n" + e.Advice());
+        }
         status = 1;
     } catch (const std::exception& e) {
-        ShowError(e.what(), {}, !options.headless);
+        if (!ShowError(e.what(), {}, !options.headless) && !options.headless) ShowMessageInWindow(nullptr, e.what());
         status = 1;
     }
     SDL_Quit();

@@ -15,6 +15,8 @@ namespace {
 // The largest decoded picture, at 4 bytes a pixel, so a long strip of cells loads but a header cannot
 // ask for more memory than a game's art could use (bytes).
 constexpr std::uint64_t kMaxDecodedBytes = 256u << 20;
+// The most of a file read: the largest picture at 4 bytes a pixel plus its headers and palette (bytes).
+constexpr std::uint64_t kMaxFileBytes = kMaxDecodedBytes + (64u << 10);
 
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
 
@@ -218,8 +220,8 @@ TBitmapRefusal Check(Bytes bytes, Header& h) {
     return TBitmapRefusal::None;
 }
 
-// 16- and 32-bit pixels by their masks, each channel scaled to 8 bits as v × 255 / max, rounded
-// down: full scale stays full scale whatever the channel's width.
+// 16- and 32-bit pixels by their masks (alpha is dropped), each channel scaled to 8 bits as
+// v × 255 / max, rounded down: full scale stays full scale whatever the channel's width.
 SDL_Surface* DecodeBitFields(Bytes bytes, const Header& h) {
     SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, h.width, h.rows, 32, SDL_PIXELFORMAT_RGB888);
     if (!out) return nullptr;
@@ -268,15 +270,14 @@ TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     if (out.refusal != TBitmapRefusal::None) return out;
     out.refusal = TBitmapRefusal::Undecodable;
     if (!format || bytes.size() > INT_MAX) return out;
-    // SDL widens 16-bit channels unevenly (5-6-5 white becomes 0xFFFEFF in 32 bits), so those are
-    // ours, as are bit fields SDL has no pixel format for.
+    // SDL widens channels narrower or wider than a byte its own way (5-6-5 white becomes 0xFFFEFF in
+    // 32 bits), so 16-bit pixels and bit fields are decoded here, alike whatever their masks.
     SDL_Surface* loaded = nullptr;
-    if (h.bits != 16) {
-        SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-        if (!stream) return out;
+    if (h.bits == 16 || h.compression == kBitFields) {
+        loaded = DecodeBitFields(bytes, h);
+    } else if (SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()))) {
         loaded = SDL_LoadBMP_RW(stream, 1);
     }
-    if (!loaded && (h.bits == 16 || h.compression == kBitFields)) loaded = DecodeBitFields(bytes, h);
     if (!loaded) return out;
     SDL_Surface* converted = nullptr;
     if (loaded->w == h.width && loaded->h == h.rows) converted = SDL_ConvertSurface(loaded, format, 0);
@@ -284,22 +285,23 @@ TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     if (!converted) return out;
 
     // Padding bits of the screen format are cleared, so black is exactly 0 and transparent.
-    const std::uint32_t colorMask = format->Rmask | format->Gmask | format->Bmask;
-    bool opaque = true;
-    const int bpp = converted->format->BytesPerPixel;
-    for (int y = 0; y < converted->h; ++y) {
-        std::uint8_t* p = pixels::Row(converted, y);
-        for (int x = 0; x < converted->w; ++x, p += bpp) {
-            const std::uint32_t v = pixels::Load(p, bpp) & colorMask;
-            pixels::Store(p, bpp, v);
-            if (v == 0) opaque = false;
-        }
-    }
+    const bool opaque = pixels::KeepColourBits(converted, format->Rmask | format->Gmask | format->Bmask);
     out.surface = converted;
     out.opaque = opaque;
     out.refusal = TBitmapRefusal::None;
     return out;
 }
+bool ReadFile(const std::string& path, platform::Medium& out) {
+    out.bytes = {};
+    std::vector<std::uint8_t> start;
+    std::uint64_t needed = 0;
+    if (!platform::ReadFilePrefix(path, kHeaderBytes, start)) return false;
+    if (BytesNeeded(start, needed) != TBitmapRefusal::None || needed > kMaxFileBytes) return false;
+    if (!platform::ReadFilePrefix(path, static_cast<std::size_t>(needed), out.storage)) return false;
+    out.bytes = Bytes(out.storage.data(), out.storage.size());
+    return true;
+}
+
 bool WriteBmp24(const std::string& path, int width, int height, const std::vector<std::uint32_t>& picture) {
     if (width <= 0 || height <= 0 || picture.size() != static_cast<std::size_t>(width) * height) return false;
     const int stride = (width * 3 + 3) & ~3;

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Resources.h"
+
 struct SDL_Surface;
 struct SDL_PixelFormat;
 
@@ -55,6 +57,11 @@ TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed);
 // Checks the bitmap against its bytes and decodes it into `format`, clearing the bits outside the
 // format's colour masks so black is exactly 0.
 TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format);
+
+// Reads a bitmap file only as far as its header says the bitmap reaches, and never more than the
+// memory bound allows, so a huge or sparse file costs no more than its picture; false when the file
+// is missing, its header is refused, or memory runs out.
+bool ReadFile(const std::string& path, platform::Medium& out);
 
 // Writes 0xRRGGBB pixels, row by row, as a bottom-up 24-bit bitmap; false when there is no picture or
 // the file cannot be written whole.

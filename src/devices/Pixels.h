@@ -49,6 +49,15 @@ void FadeToBlack(std::uint8_t* pixels, int pitch, int width, int height, int lev
 void FadeToWhite(std::uint8_t* pixels, int pitch, int width, int height, int level, TPixelFormat format,
                  const Masks& masks);
 
+// Clears every bit outside `colourMask` in a surface of 2, 3 or 4 bytes a pixel; true when no pixel
+// is left 0, that is when nothing in it is transparent.
+bool KeepColourBits(SDL_Surface* surface, std::uint32_t colourMask);
+
+// A line from (x0, y0) up to but not including (x1, y1), clipped to the surface however far outside
+// it either end lies.
+void DrawLine(SDL_Surface* surface, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+              std::uint32_t colour);
+
 // `src` whole into `dst` at (dx, dy); both in the same format, the place inside `dst`.
 void CopySurface(SDL_Surface* dst, int dx, int dy, const SDL_Surface* src);
 

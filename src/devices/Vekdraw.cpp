@@ -3,7 +3,6 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -18,25 +17,6 @@ namespace {
 // The largest back buffer, and the full-screen frame it is centred in (pixels).
 constexpr int kMaxWidth = 640;
 constexpr int kMaxHeight = 480;
-// The most of a bitmap file read: the largest decoded surface, 256 MiB, plus room for headers and a
-// palette, so a huge or sparse file costs only what its header says it needs (bytes).
-constexpr std::uint64_t kMaxBitmapFileBytes = (256u << 20) + (64u << 10);
-
-// The resource of that name, or else only as much of the file as its header says the bitmap takes.
-bool ReadBitmapBytes(const std::string& source, platform::Medium& out) {
-    if (auto resource = platform::FindResource("BITMAP", source)) {
-        out.bytes = *resource;
-        return true;
-    }
-    std::vector<std::uint8_t> start;
-    std::uint64_t needed = 0;
-    if (!platform::ReadFilePrefix(source, bitmap::kHeaderBytes, start)) return false;
-    if (bitmap::BytesNeeded(start, needed) != TBitmapRefusal::None || needed > kMaxBitmapFileBytes) return false;
-    if (!platform::ReadFilePrefix(source, static_cast<std::size_t>(needed), out.storage)) return false;
-    out.bytes = platform::Bytes(out.storage.data(), out.storage.size());
-    return true;
-}
-
 }  // namespace
 
 // ---- life cycle -----------------------------------------------------------------------------
@@ -122,7 +102,6 @@ bool TVekDraw::Build(platform::Window* target, int width, int height, bool fullS
     const SDL_PixelFormat* f = backBuffer->format;
     format = pixels::FormatOf(f->format);
     masks = {f->Rmask, f->Gmask, f->Bmask};
-    colorMask = f->Rmask | f->Gmask | f->Bmask;
     bytesPerPixel = f->BytesPerPixel;
     MoveTo(0, 0);
     if (window && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(fullScreen ? SDL_DISABLE : SDL_ENABLE);
@@ -201,7 +180,11 @@ bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
     TDecodedBitmap decoded;
     try {
         platform::Medium medium;
-        if (!ReadBitmapBytes(sprite.source, medium)) return false;
+        if (auto resource = platform::FindResource("BITMAP", sprite.source)) {
+            medium.bytes = *resource;
+        } else if (!bitmap::ReadFile(sprite.source, medium)) {
+            return false;
+        }
         decoded = bitmap::Decode(medium.bytes, backBuffer->format);
     } catch (const std::bad_alloc&) {
         return false;
@@ -297,38 +280,7 @@ bool TVekDraw::LineTo(int x, int y) {
     if (!ready) return false;
     const std::uint32_t colour =
         SDL_MapRGB(backBuffer->format, (penColor >> 16) & 0xFF, (penColor >> 8) & 0xFF, penColor & 0xFF);
-    // Bresenham in closed form: point i of the major axis lies round(i * minor / major) along the minor
-    // axis, so only the steps that fall inside the buffer are visited, however long the line.
-    const std::int64_t x0 = penX, y0 = penY;
-    const std::int64_t ddx = static_cast<std::int64_t>(x) - x0;
-    const std::int64_t ddy = static_cast<std::int64_t>(y) - y0;
-    const bool xMajor = (ddx < 0 ? -ddx : ddx) >= (ddy < 0 ? -ddy : ddy);
-    const std::int64_t major = xMajor ? (ddx < 0 ? -ddx : ddx) : (ddy < 0 ? -ddy : ddy);
-    const std::int64_t minor = xMajor ? (ddy < 0 ? -ddy : ddy) : (ddx < 0 ? -ddx : ddx);
-    const std::int64_t majorStep = (xMajor ? ddx : ddy) < 0 ? -1 : 1;
-    const std::int64_t minorStep = (xMajor ? ddy : ddx) < 0 ? -1 : 1;
-    const std::int64_t majorStart = xMajor ? x0 : y0;
-    const std::int64_t minorStart = xMajor ? y0 : x0;
-    const std::int64_t majorLimit = xMajor ? surfaceWidth : surfaceHeight;
-    const std::int64_t minorLimit = xMajor ? surfaceHeight : surfaceWidth;
-    // Steps 0 .. major − 1: the end point itself is not drawn.
-    std::int64_t first = 0, last = major - 1;
-    if (majorStep > 0) {
-        first = std::max(first, -majorStart);
-        last = std::min(last, majorLimit - 1 - majorStart);
-    } else {
-        first = std::max(first, majorStart - (majorLimit - 1));
-        last = std::min(last, majorStart);
-    }
-    for (std::int64_t i = first; i <= last; ++i) {
-        const auto offset = static_cast<std::int64_t>((static_cast<__int128>(2) * i * minor + major) / (2 * major));
-        const std::int64_t a = majorStart + majorStep * i;
-        const std::int64_t b = minorStart + minorStep * offset;
-        if (b < 0 || b >= minorLimit) continue;
-        const std::int64_t px = xMajor ? a : b;
-        const std::int64_t py = xMajor ? b : a;
-        pixels::Store(pixels::Row(backBuffer, static_cast<int>(py)) + px * bytesPerPixel, bytesPerPixel, colour);
-    }
+    pixels::DrawLine(backBuffer, penX, penY, x, y, colour);
     penX = x;
     penY = y;
     return true;
@@ -381,7 +333,11 @@ const std::vector<std::uint32_t>& TVekDraw::PresentedPicture() const {
 
 bool TVekDraw::Update() {
     if (!ready) return false;
-    presenter->Present(backBuffer);
+    try {
+        presenter->Present(backBuffer);
+    } catch (const std::bad_alloc&) {
+        return false;  // the recorder could not keep the picture
+    }
     ++presentCount;
     return true;
 }
@@ -404,5 +360,9 @@ std::uint32_t TVekDraw::RgbAt(int x, int y) const {
 
 bool TVekDraw::SavePresentedBmp(const std::string& path) const {
     if (!presenter) return false;
-    return bitmap::WriteBmp24(path, presenter->PictureWidth(), presenter->PictureHeight(), presenter->Picture());
+    try {
+        return bitmap::WriteBmp24(path, presenter->PictureWidth(), presenter->PictureHeight(), presenter->Picture());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }

@@ -118,7 +118,6 @@ private:
     int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
     int screenOffsetX = 0, screenOffsetY = 0;
     pixels::Masks masks;
-    std::uint32_t colorMask = 0;
     int bytesPerPixel = 0;
     int penX = 0, penY = 0;
     std::uint32_t fontColor = 0x000000;

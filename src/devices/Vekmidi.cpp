@@ -69,7 +69,8 @@ bool TVekMidi::Init(std::unique_ptr<platform::MidiOutput> out, bool useThread, p
     // Attached without our lock held: the render step takes the output's lock, then ours.
     if (audio) {
         clock = audio;
-        clockSource = audio->Attach([this](std::int32_t* mix, int frames) { RenderClock(mix, frames); });
+        clockSource = audio->Attach([this](std::int32_t* mix, int frames) { RenderClock(mix, frames); },
+                                    platform::AudioOutput::Role::kMusic);
     }
     if (threadMode) {
         threadRun = true;

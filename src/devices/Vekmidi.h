@@ -133,8 +133,8 @@ private:
     int jumpsThisPass = 0;
     std::atomic<std::uint64_t> passCount{0};
 
-    // The audio clock of timer mode, in hundredths of a frame so that 10 ms at 22050 Hz (220.5
-    // frames) is carried exactly.
+    // The audio clock of timer mode, in hundredths of a frame so that 10 ms at any whole rate in Hz
+    // (441 frames at 44100, 480 at 48000, 220.5 at 22050) is carried exactly.
     platform::AudioOutput* clock = nullptr;
     std::uint64_t clockSource = 0;
     int clockRate = 0;

@@ -1,11 +1,9 @@
 #include "devices/Veksound.h"
 
-#include <SDL.h>
-
 #include <algorithm>
-#include <climits>
 #include <cstring>
 
+#include "platform/AudioConvert.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -21,6 +19,22 @@ std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16)
 
 bool IsId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
+constexpr std::uint16_t kTagPcm = 1;
+constexpr std::uint16_t kTagFloat = 3;
+constexpr std::uint16_t kTagExtensible = 0xFFFE;
+constexpr std::uint64_t kExtensibleFormatBytes = 40;  // WAVEFORMATEXTENSIBLE: 18 + 22 extra bytes
+
+// The extensible format's sub-format is a GUID whose first two bytes are a format tag and whose
+// other fourteen are always these; anything else is a format of another family.
+constexpr std::uint8_t kSubFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                             0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+bool Playable(std::uint16_t kind, std::uint16_t bits) {
+    if (kind == kTagPcm) return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (kind == kTagFloat) return bits == 32 || bits == 64;
+    return false;
+}
+
 }  // namespace
 
 TVekSound::TVekSound() = default;
@@ -32,7 +46,7 @@ bool TVekSound::Init(platform::AudioOutput* out) {
     if (out == nullptr) return false;
     output = out;
     channels = out->Channels();
-    source = out->Attach([this](std::int32_t* mix, int frames) { Mix(mix, frames); });
+    source = out->Attach([this](std::int32_t* mix, int frames) { Mix(mix, frames); }, platform::AudioOutput::Role::kEffects);
     ready = true;
     return true;
 }
@@ -47,6 +61,7 @@ bool TVekSound::ReleaseAll() {
         slot = Slot{};
         slot.nextVoice = next;
     }
+    firstSlotByName.clear();
     soundCount = 0;
     ready = false;
     return true;
@@ -104,10 +119,17 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     } else if (w.channels != 0) {
         w.bitsPerSample = static_cast<std::uint16_t>(w.blockAlign * 8u / w.channels);
     }
-    const bool pcm = w.formatTag == 1 && (w.channels == 1 || w.channels == 2) &&
-                     (w.bitsPerSample == 8 || w.bitsPerSample == 16) &&
-                     w.blockAlign == w.channels * w.bitsPerSample / 8 && w.rate >= kMinRate && w.rate <= kMaxRate;
-    if (!pcm) return false;
+    w.sampleKind = w.formatTag;
+    if (w.formatTag == kTagExtensible) {
+        // The sub-format lies past the 16 bytes the scan made sure of: it must be inside the chunk
+        // and inside the bytes.
+        if (formatSize < kExtensibleFormatBytes || formatPos + kExtensibleFormatBytes > size) return false;
+        if (std::memcmp(fmt + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return false;
+        w.sampleKind = static_cast<std::uint16_t>(Le16(fmt + 24));
+    }
+    const bool playable = Playable(w.sampleKind, w.bitsPerSample) && (w.channels == 1 || w.channels == 2) &&
+                          w.blockAlign == w.channels * w.bitsPerSample / 8 && w.rate >= kMinRate && w.rate <= kMaxRate;
+    if (!playable) return false;
     w.dataOffset = static_cast<std::size_t>(dataPos);
     w.dataSize = static_cast<std::size_t>(dataSize - dataSize % w.blockAlign);
     w.clamped = clamped;
@@ -124,38 +146,24 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     WaveInfo info;
     if (!ParseWave(data, size, &info)) return false;
 
+    platform::SampleFormat format;
+    format.encoding = info.sampleKind == kTagFloat ? platform::SampleFormat::Encoding::kFloat
+                                                   : platform::SampleFormat::Encoding::kInteger;
+    format.bits = info.bitsPerSample;
+    format.channels = info.channels;
+    format.rate = static_cast<int>(info.rate);
     const int outRate = output->Rate();
-    const std::uint64_t outFrames = static_cast<std::uint64_t>(info.Frames()) * static_cast<std::uint64_t>(outRate) / info.rate + 1;
-    if (outFrames > kMaxSeconds * static_cast<std::uint64_t>(outRate)) return false;
-
-    SDL_AudioCVT cvt;
-    const SDL_AudioFormat inFormat = info.bitsPerSample == 16 ? AUDIO_S16LSB : AUDIO_U8;
-    if (SDL_BuildAudioCVT(&cvt, inFormat, static_cast<Uint8>(info.channels), static_cast<int>(info.rate), AUDIO_S16SYS,
-                          static_cast<Uint8>(channels), outRate) < 0) {
+    Slot filled;
+    if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
+                                  kMaxSeconds * static_cast<std::size_t>(outRate), filled.samples)) {
         return false;
     }
-    const int mult = std::max(cvt.len_mult, 1);
-    if (info.dataSize > static_cast<std::size_t>(INT_MAX / mult)) return false;
-    std::vector<Uint8> buffer(info.dataSize * static_cast<std::size_t>(mult));
-    std::memcpy(buffer.data(), data + info.dataOffset, info.dataSize);
-    cvt.buf = buffer.data();
-    cvt.len = static_cast<int>(info.dataSize);
-    std::size_t bytes = info.dataSize;
-    if (cvt.needed) {
-        if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt < 0) return false;
-        bytes = static_cast<std::size_t>(cvt.len_cvt);
-    }
-    const std::size_t frameBytes = static_cast<std::size_t>(channels) * sizeof(std::int16_t);
-    const std::size_t frames = bytes / frameBytes;
-    if (frames == 0) return false;
-
-    Slot filled;
-    filled.samples.resize(frames * static_cast<std::size_t>(channels));
-    std::memcpy(filled.samples.data(), buffer.data(), frames * frameBytes);
-    filled.frames = frames;
+    filled.frames = filled.samples.size() / static_cast<std::size_t>(channels);
+    std::string key;
     if (name) {
         filled.named = true;
         filled.name = *name;
+        key = platform::FoldCase(*name);
     }
 
     std::lock_guard<std::recursive_mutex> hold(output->Lock());
@@ -163,12 +171,14 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     Slot& slot = slots[static_cast<std::size_t>(soundCount)];
     filled.nextVoice = slot.nextVoice;
     slot = std::move(filled);
+    if (slot.named) firstSlotByName.try_emplace(std::move(key), soundCount);
     ++soundCount;
     return true;
 }
 
 bool TVekSound::Load(const std::string& source, const std::string* name) {
-    if (!ready) return false;
+    // With every slot taken the load fails whatever the wave: the file is not read for nothing.
+    if (!ready || soundCount >= kSlots) return false;
     platform::Medium wave;
     if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) return false;
     return Fill(wave.bytes.data(), wave.bytes.size(), name);
@@ -178,12 +188,10 @@ bool TVekSound::CreateBuffer(const std::string& name, const std::string& source)
 
 bool TVekSound::CreateBuffer(const std::string& source) { return Load(source, nullptr); }
 
+// The first slot loaded under the name wins: later loads under an equal name never enter the index.
 int TVekSound::IndexOf(const std::string& name) const {
-    for (int i = 0; i < soundCount; ++i) {
-        const Slot& slot = slots[static_cast<std::size_t>(i)];
-        if (slot.named && platform::EqualsIgnoreCase(slot.name, name)) return i;
-    }
-    return -1;
+    const auto found = firstSlotByName.find(platform::FoldCase(name));
+    return found == firstSlotByName.end() ? -1 : found->second;
 }
 
 bool TVekSound::Play(int index) {

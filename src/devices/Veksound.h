@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/AudioOutput.h"
@@ -16,7 +17,8 @@ public:
 
     // What a RIFF/WAVE file says about its samples, as far as playing them needs.
     struct WaveInfo {
-        std::uint16_t formatTag = 0;
+        std::uint16_t formatTag = 0;    // as the file says: 1, 3, or 0xFFFE (extensible)
+        std::uint16_t sampleKind = 0;   // what the samples are: 1 integer PCM, 3 IEEE float
         std::uint16_t channels = 0;
         std::uint32_t rate = 0;
         std::uint16_t blockAlign = 0;
@@ -49,8 +51,9 @@ public:
     bool IsPlaying(int index);
     void SetBits(int value);
 
-    // Reads a RIFF/WAVE file without touching the device: true for 8- or 16-bit PCM, mono or stereo,
-    // with at least one whole frame of samples inside the bytes.
+    // Reads a RIFF/WAVE file without touching the device: true for 8-, 16-, 24- or 32-bit integer PCM
+    // or 32- or 64-bit IEEE float, plain or in the extensible wrapper, mono or stereo, with at least
+    // one whole frame of samples inside the bytes. Compressed formats are refused.
     static bool ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info);
 
     int SamplingRatio = 22050;
@@ -85,4 +88,6 @@ private:
     int channels = 2;
     int soundCount = 0;
     std::array<Slot, kSlots> slots;
+    // Folded name to the first slot loaded under it, so that a lookup does not walk the slots.
+    std::unordered_map<std::string, int> firstSlotByName;
 };

@@ -4,27 +4,40 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <limits>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "platform/Limiter.h"
 
 namespace platform {
 
 namespace {
 
-constexpr int kDeviceFrames = 512;   // frames per device callback: 23 ms at 22050 Hz
+constexpr int kDeviceFrames = 1024;  // frames per device callback: 23 ms at 44100 Hz
 constexpr int kChunkFrames = 1024;   // frames per render step when rendering offline
-constexpr int kDefaultRate = 22050;  // Hz, when asked for a rate that is no rate
 
 struct SourceEntry {
     AudioOutput::SourceId id;
     AudioOutput::Source source;
+    AudioOutput::Role role;
 };
+
+int OfflineRate(int rate) { return rate > 0 ? rate : AudioOutput::kOfflineRate; }
+
+void Scale(std::int64_t* samples, std::size_t count, std::int64_t percent) {
+    for (std::size_t i = 0; i < count; ++i) samples[i] = samples[i] * percent / 100;
+}
 
 // The render step shared by the device and the offline output.
 class Mixer : public AudioOutput {
 public:
     Mixer(int rate, int bits, bool stereo)
-        : rate(rate > 0 ? rate : kDefaultRate), bits(bits >= 16 ? 16 : 8), channels(stereo ? 2 : 1) {
+        : rate(OfflineRate(rate)), bits(bits >= 16 ? 16 : 8), channels(stereo ? 2 : 1), limiter(this->rate, channels) {
         accumulator.resize(static_cast<std::size_t>(kChunkFrames * channels));
+        soloAccumulator.resize(accumulator.size());
+        sum.resize(accumulator.size());
+        share.resize(accumulator.size());
     }
 
     int Rate() const override { return rate; }
@@ -32,18 +45,23 @@ public:
     int Bits() const override { return bits; }
     bool IsRealtime() const override { return false; }
 
-    void AddSource(Source source) override { Attach(std::move(source)); }
+    void AddSource(Source source) override { Attach(std::move(source), Role::kEffects); }
 
     void ClearSources() override {
         std::lock_guard<std::recursive_mutex> hold(mutex);
         sources.clear();
     }
 
-    SourceId Attach(Source source) override {
+    SourceId Attach(Source source, Role role) override {
         std::lock_guard<std::recursive_mutex> hold(mutex);
         const SourceId id = ++lastId;
-        sources.push_back(SourceEntry{id, std::move(source)});
+        sources.push_back(SourceEntry{id, std::move(source), role});
         return id;
+    }
+
+    void SetSolo(const Role* role) override {
+        std::lock_guard<std::recursive_mutex> hold(mutex);
+        solo = role ? std::optional<Role>(*role) : std::nullopt;
     }
 
     void Detach(SourceId id) override {
@@ -65,22 +83,43 @@ public:
     }
 
 protected:
+    // Before any render step: the rate the device gave.
+    void SetRate(int value) {
+        rate = value;
+        limiter = Limiter(rate, channels);
+    }
+
     // One render step of at most kChunkFrames frames: every source adds into the accumulator, then the
-    // whole output is scaled once and saturated, so loud sums clip instead of wrapping round.
+    // whole output is scaled once and limited, so loud sums are turned down instead of clipping.
     void RenderStep(std::int16_t* out, int frames) {
         const std::size_t count = static_cast<std::size_t>(frames * channels);
         std::fill_n(accumulator.begin(), count, 0);
+        bool soloing = false;
         {
             std::lock_guard<std::recursive_mutex> hold(mutex);
-            for (SourceEntry& entry : sources) entry.source(accumulator.data(), frames);
+            soloing = solo.has_value();
+            if (soloing) std::fill_n(soloAccumulator.begin(), count, 0);
+            for (SourceEntry& entry : sources) {
+                std::int32_t* into = soloing && entry.role == *solo ? soloAccumulator.data() : accumulator.data();
+                entry.source(into, frames);
+            }
         }
-        const int gain = muted.load() ? 0 : volume.load();
+        const std::int64_t gain = muted.load() ? 0 : volume.load();
+        if (!soloing) {
+            for (std::size_t i = 0; i < count; ++i) sum[i] = accumulator[i];
+            if (gain != 100) Scale(sum.data(), count, gain);
+            limiter.Process(sum.data(), out, frames);
+            return;
+        }
         for (std::size_t i = 0; i < count; ++i) {
-            std::int64_t v = accumulator[i];
-            if (gain != 100) v = v * gain / 100;
-            out[i] = static_cast<std::int16_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int16_t>::min(),
-                                                                         std::numeric_limits<std::int16_t>::max()));
+            share[i] = soloAccumulator[i];
+            sum[i] = static_cast<std::int64_t>(accumulator[i]) + share[i];
         }
+        if (gain != 100) {
+            Scale(sum.data(), count, gain);
+            Scale(share.data(), count, gain);
+        }
+        limiter.ProcessShare(sum.data(), share.data(), out, frames);
     }
 
     int rate;
@@ -91,12 +130,17 @@ private:
     std::recursive_mutex mutex;
     std::vector<SourceEntry> sources;
     SourceId lastId = 0;
+    std::optional<Role> solo;
     std::vector<std::int32_t> accumulator;
+    std::vector<std::int32_t> soloAccumulator;  // the sources of the solo role, when there is one
+    std::vector<std::int64_t> sum;
+    std::vector<std::int64_t> share;
+    Limiter limiter;  // runs on the render thread only
 };
 
 class DeviceOutput final : public Mixer {
 public:
-    DeviceOutput(int rate, int bits, bool stereo) : Mixer(rate, bits, stereo) {
+    DeviceOutput(int rate, int bits, bool stereo) : Mixer(rate, bits, stereo), requested(rate) {
         scratch.resize(static_cast<std::size_t>(kChunkFrames * channels));
     }
 
@@ -113,7 +157,7 @@ public:
         }
         subsystemUp = true;
         SDL_AudioSpec want{};
-        want.freq = rate;
+        want.freq = requested > 0 ? requested : NativeRate();
         want.format = bits == 16 ? AUDIO_S16SYS : AUDIO_U8;
         want.channels = static_cast<Uint8>(channels);
         want.samples = kDeviceFrames;
@@ -125,14 +169,28 @@ public:
             if (error) *error = std::string("no audio device: ") + SDL_GetError();
             return false;
         }
-        rate = have.freq;
+        SetRate(have.freq);
         SDL_PauseAudioDevice(device, 0);
         return true;
     }
 
     bool IsRealtime() const override { return true; }
 
+    void SetPaused(bool paused) override {
+        if (device != 0) SDL_PauseAudioDevice(device, paused ? 1 : 0);
+    }
+
 private:
+    // The default device's own rate, where SDL can tell it, so that nothing is resampled on the way.
+    static int NativeRate() {
+        SDL_AudioSpec deviceFormat{};
+        char* name = nullptr;
+        int native = 0;
+        if (SDL_GetDefaultAudioInfo(&name, &deviceFormat, 0) == 0) native = deviceFormat.freq;
+        SDL_free(name);
+        return native == 48000 || native == 96000 ? 48000 : kOfflineRate;
+    }
+
     static void Callback(void* user, Uint8* stream, int length) {
         static_cast<DeviceOutput*>(user)->Fill(stream, length);
     }
@@ -154,6 +212,7 @@ private:
         }
     }
 
+    int requested;  // kNativeRate, or a rate asked for
     SDL_AudioDeviceID device = 0;
     bool subsystemUp = false;
     std::vector<std::int16_t> scratch;
@@ -179,7 +238,14 @@ std::unique_ptr<AudioOutput> AudioOutput::OpenDevice(int rate, int bits, bool st
 }
 
 std::unique_ptr<AudioOutput> AudioOutput::OpenOffline(int rate, int bits, bool stereo) {
-    return std::make_unique<Mixer>(rate, bits, stereo);
+    auto output = std::make_unique<Mixer>(rate, bits, stereo);
+    if (const char* solo = std::getenv("PELLORO_AUDIO_SOLO")) {
+        const Role music = Role::kMusic;
+        const Role effects = Role::kEffects;
+        if (std::strcmp(solo, "music") == 0) output->SetSolo(&music);
+        if (std::strcmp(solo, "effects") == 0) output->SetSolo(&effects);
+    }
+    return output;
 }
 
 bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& samples, int rate, int channels) {

@@ -11,14 +11,38 @@ namespace {
 std::atomic<const ResourceTable*> gTable{nullptr};
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool IsLeadByte(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
 }  // namespace
 
+// Equal folded bytes before a position mean the same lead/trail reading up to it in both names (a
+// folded letter is never a lead byte, and trail bytes are compared unfolded), so one walk serves both.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
+        if (IsLeadByte(a[i])) {
+            if (a[i] != b[i]) return false;
+            if (++i < a.size() && a[i] != b[i]) return false;  // the trail byte, unfolded
+            continue;
+        }
         if (Upper(a[i]) != Upper(b[i])) return false;
     }
     return true;
+}
+
+std::string FoldCase(std::string_view name) {
+    std::string key(name);
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        if (IsLeadByte(key[i])) {
+            ++i;  // the trail byte stays as it is
+            continue;
+        }
+        key[i] = Upper(key[i]);
+    }
+    return key;
 }
 
 void SetResourceTable(const ResourceTable* table) { gTable.store(table); }

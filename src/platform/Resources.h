@@ -64,6 +64,11 @@ struct Medium {
 FileStatus LoadResourceOrFile(std::string_view type, const std::string& name, Medium& out,
                               std::size_t maxFileBytes = kMaxFileBytes);
 
+// Names are Shift-JIS byte strings: only single-byte ASCII letters are folded, and the second byte of
+// a two-byte character (after a lead byte 0x81-0x9F or 0xE0-0xFC) is compared as it is, since it is
+// not a letter even when its value is one ("ミベ" and "ミス" differ only in a trail byte's case).
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+// The key under which a name is indexed: FoldCase(a) == FoldCase(b) exactly when EqualsIgnoreCase(a, b).
+std::string FoldCase(std::string_view name);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/SdlInput.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/Keycodes.h"
@@ -23,14 +24,24 @@ bool SdlInputSource::ReadKeyboard(std::uint8_t* keys256) {
     // Keys pressed in other programs are none of the game's business.
     if (focusWindow && SDL_GetKeyboardFocus() != focusWindow) return true;
     int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    if (!state) return false;
+    const Uint8* live = SDL_GetKeyboardState(&count);
+    if (!live) return false;
+    count = std::min(count, static_cast<int>(SDL_NUM_SCANCODES));
+    Uint8 state[SDL_NUM_SCANCODES];
+    std::memcpy(state, live, static_cast<std::size_t>(count));
+    swallow.Filter(state, count);
     for (int scancode = 0; scancode < count; ++scancode) {
         if (!state[scancode]) continue;
         const int code = DirectInputKeyFromScancode(scancode);
         if (code > 0) keys256[code] = 0x80;
     }
     return true;
+}
+
+void SdlInputSource::SwallowHeldKeys() {
+    int count = 0;
+    const Uint8* live = SDL_WasInit(SDL_INIT_VIDEO) ? SDL_GetKeyboardState(&count) : nullptr;
+    if (live) swallow.HoldBack(live, count);
 }
 
 bool SdlInputSource::HasJoystick() { return controller != nullptr || joystick != nullptr; }

@@ -25,6 +25,8 @@ public:
     // Device added / removed events, so that a controller plugged in later is used and an unplugged
     // one is let go. Other events are ignored.
     void HandleEvent(const SDL_Event& event);
+    // Keys down now read as up until they are let go (see KeySwallow).
+    void SwallowHeldKeys();
 
 private:
     void CloseDevice();
@@ -34,6 +36,7 @@ private:
     SDL_GameController* controller = nullptr;
     SDL_Joystick* joystick = nullptr;  // a raw joystick, only when no controller is open
     SDL_JoystickID instanceId = -1;
+    KeySwallow swallow;  // by scancode
 };
 
 // -32768..32767 on the linear -100..100 range the input device's thresholds are set for.

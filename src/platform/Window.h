@@ -1,53 +1,128 @@
 #pragma once
-// The game's one window: a fixed-size SDL window with a renderer that shows the draw device's back
-// buffer, scaled nearest-neighbour, in the client area or centred on a black full screen.
+// The game's one window. It shows the draw device's back buffer at the largest whole-number scale
+// that fits its client area, centred on black and never blurred, and draws the shell's signs (pause,
+// volume, messages) over that picture without touching the back buffer.
+//
+// Two ways to the screen, chosen by platform::ChooseRenderer before the window is made:
+//  - software: the picture is enlarged by whole numbers straight into the window's surface (each
+//    enlarged row built once, then copied for the repeated rows) and only the picture's rectangle is
+//    pushed; the black around it is drawn only when the window's size changes;
+//  - accelerated: one texture upload a frame, the GPU enlarges it.
+// Either way a repaint reuses the last picture; it is enlarged again only when the size changed.
 #include <SDL2/SDL.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/RendererChoice.h"
+#include "platform/SignPainter.h"
 
 namespace platform {
 
 class Window {
 public:
-    // Client area width*scale × height*scale, not resizable, centred, no maximise; a renderer without
-    // vsync; `fullScreen` starts in desktop full screen. The video subsystem must be up.
-    // Null with a message in *error when SDL refuses.
+    // The desktop entry's id: X11 WM_CLASS and the Wayland app id.
+    static constexpr const char* kApplicationId = "io.github.pelloro.Pelloro";
+
+    // Before SDL_Init(SDL_INIT_VIDEO): the window class and application name SDL reads at start-up
+    // (values already in the environment are kept).
+    static void PrepareVideo();
+
+    // Opens the window, resizable and maximisable, with the game's icon, allowing high DPI.
+    // `scale` 0: the largest whole scale whose window, decorations included, fits the display's
+    // usable area (at least 1). A windowed `scale` larger than what fits that area is refused: null,
+    // with *error one line naming the largest scale that fits. In full screen any scale is taken (it
+    // only sets the size the window returns to). Null with *error also when SDL refuses. Video must be up.
     static std::unique_ptr<Window> Create(const std::string& title, int width, int height, int scale,
                                           bool fullScreen, std::string* error);
+    // The largest whole scale of a width × height picture whose window fits the usable area of the
+    // first display, counting the decorations last seen on a window of ours (none before the first);
+    // at least 1. Video must be up.
+    static int LargestScale(int width, int height);
+
     ~Window();
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    // Windowed: stretched over the whole client area. Full screen: the largest whole-number scale
-    // that fits, centred on black (scaled down to fit, keeping its shape, if even 1 does not fit).
+    // Shows the back buffer (not kept: the caller may draw on at once) with the current signs.
     void Present(const SDL_Surface* backBuffer);
+    // Shows the last picture again with the current signs: after a sign changes while no frames run,
+    // and on expose or resize. Black before the first Present.
+    void Repaint();
+    // Sets the sign at that place; "" removes it. Shown from the next Present or Repaint.
+    void SetSign(SignPlace place, const std::string& utf8Text);
+    const std::string& Sign(SignPlace place) const { return signs[Index(place)].text; }
+
     void ToggleFullScreen();
     bool IsFullScreen() const;
     std::uint32_t Id() const;
     SDL_Window* Handle() const { return window; }
-    SDL_Renderer* Renderer() const { return renderer; }
     std::uint32_t PixelFormat() const;  // SDL pixel format of the window
+    RenderPath Path() const { return renderer ? RenderPath::kAccelerated : RenderPath::kSoftware; }
 
-    // The picture Present was last handed, as 0xRRGGBB row by row in its own size, read back from the
-    // renderer's output (one sample at the centre of each enlarged pixel); false before any Present.
+    // The picture Present was last handed, as 0xRRGGBB row by row in its own size, read back from
+    // what the window draws (one sample at the centre of each enlarged pixel), without the signs;
+    // false before any Present.
     bool ReadBack(std::vector<std::uint32_t>& picture, int& width, int& height) const;
+    // The whole client area as shown, signs included, as 0xRRGGBB in output pixels.
+    bool ReadBackScreen(std::vector<std::uint32_t>& pixels, int& width, int& height) const;
 
-    // Where Present put the picture last time, in renderer output pixels.
+    // Where the picture went last time, in output pixels, and its whole-number scale.
     SDL_Rect LastDestination() const { return lastDestination; }
+    int LastScale() const { return lastScale; }
+    // Where each sign went last time (empty when none), in output pixels.
+    SDL_Rect SignRect(SignPlace place) const { return signs[Index(place)].rect; }
+    // Pictures enlarged so far (software) or uploaded (accelerated): repaints must not add to it.
+    std::int64_t PictureUpdates() const { return pictureUpdates; }
 
 private:
+    struct SignState {
+        std::string text;
+        SDL_Surface* image = nullptr;   // painted for `imageUnit` and `imageMaxWidth`
+        SDL_Texture* texture = nullptr;  // accelerated path
+        int imageUnit = 0, imageMaxWidth = 0, imageMaxHeight = 0;
+        SDL_Rect rect{0, 0, 0, 0};
+        SDL_Rect savedRect{0, 0, 0, 0};   // software path: where `under` was taken from
+        std::vector<std::uint8_t> under;  // software path: the picture's pixels under the sign
+    };
+    static constexpr std::size_t Index(SignPlace place) { return static_cast<std::size_t>(place); }
+
     Window() = default;
+    bool KeepPicture(const SDL_Surface* backBuffer);
+    bool OutputSize(int& width, int& height) const;
+    void Layout(int outWidth, int outHeight);
+    void PlaceSigns();
+    void DrawSoftware(bool pictureChanged);
+    void DrawAccelerated(bool withSigns);
+    void RestoreUnderSigns(SDL_Surface* surface, std::vector<SDL_Rect>& pushed);
+    void FreeSign(SignState& sign);
 
     SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;
+    SDL_Renderer* renderer = nullptr;  // null on the software path
     SDL_Texture* texture = nullptr;
-    int textureWidth = 0;
-    int textureHeight = 0;
-    std::uint32_t textureFormat = 0;
+    SDL_Surface* picture = nullptr;    // software path: a copy of the last back buffer
+    int pictureWidth = 0, pictureHeight = 0;
+    std::uint32_t pictureFormat = 0;
+    bool havePicture = false;
+
+    // The software path's surface as last drawn, to tell a new size from an unchanged one.
+    const SDL_Surface* drawnSurface = nullptr;
+    const void* drawnPixels = nullptr;
+    int drawnWidth = 0, drawnHeight = 0;
+    bool enlarged = false;  // the window surface holds the enlarged picture for the current layout
+    std::vector<std::uint8_t> rowBuffer;
+    std::vector<std::pair<int, int>> changedBands;  // rows [first, end) of the last Present that changed
+
     SDL_Rect lastDestination{0, 0, 0, 0};
+    int lastScale = 0;
+    int signUnit = 1;
+    std::array<SignState, 3> signs;
+    SignPainter painter;
+    std::int64_t pictureUpdates = 0;
 };
 
 }  // namespace platform

@@ -11,6 +11,7 @@
 #include "platform/Keycodes.h"
 #include "platform/SdlInput.h"
 #include "platform/Window.h"
+#include "shell/Controls.h"
 
 namespace {
 
@@ -19,11 +20,11 @@ constexpr int kClientHeight = 240;  // pixels
 
 }  // namespace
 
-void ShowError(const std::string& message, const std::string& advice, bool displayAvailable) {
+bool ShowError(const std::string& message, const std::string& advice, bool displayAvailable) {
     std::fprintf(stderr, "pelloro: %s\n", message.c_str());
     if (!advice.empty()) std::fprintf(stderr, "pelloro: %s\n", advice.c_str());
     const std::string shown = advice.empty() ? message : message + "\n\n" + advice;
-    if (displayAvailable) SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", shown.c_str(), nullptr);
+    return displayAvailable && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", shown.c_str(), nullptr) == 0;
 }
 
 TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.timerService) {
@@ -49,10 +50,12 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.scale, options.fullScreen, &error);
         if (!window) throw std::runtime_error("cannot open the window: " + error);
         std::string audioError;
-        audio = platform::AudioOutput::OpenDevice(VekSound.SamplingRatio, VekSound.Bits, VekSound.Stereo, &audioError);
+        // The mix runs at the device's own rate; the sound device converts its waves to it at load.
+        audio = platform::AudioOutput::OpenDevice(platform::AudioOutput::kNativeRate, VekSound.Bits, VekSound.Stereo, &audioError);
         sdlInput = std::make_unique<platform::SdlInputSource>(window->Handle());
+        controls = std::make_unique<TControls>(*this);
     } else {
-        audio = platform::AudioOutput::OpenOffline(VekSound.SamplingRatio, VekSound.Bits, VekSound.Stereo);
+        audio = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, VekSound.Bits, VekSound.Stereo);
     }
     if (audio) audio->SetVolume(options.volume);
 
@@ -66,17 +69,22 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         const std::string advice = audio ? platform::FluidSynthOutput::Advice()
                                          : "the music plays through the audio output, and none could be opened";
         std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
-        if (!options.headless) {
-            const std::string shown = message + "\n\n" + advice;
-            SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr);
+        if (options.headless) return;
+        const std::string shown = message + "\n\n" + advice;
+        // Without a box, the message goes over the game for a few seconds: it is not fatal.
+        if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr) != 0) {
+            if (controls) controls->ShowSign(platform::SignPlace::kBottom, shown, TControls::kBannerMs);
+        } else {
+            // The box took the focus for a while; that is no reason to pause the game.
+            SDL_PumpEvents();
+            SDL_FlushEvent(SDL_WINDOWEVENT);
         }
     });
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
     startupLog.push_back(VekDraw.Init(window.get()) ? "draw" : "draw (not ready)");
-    platform::InputSource* source = &scripted;
-    if (sdlInput && !options.demo) source = sdlInput.get();
-    startupLog.push_back(VekInput.Init(source) ? "input" : "input (not ready)");
+    if (sdlInput && !options.demo) inputSwitch.Use(sdlInput.get());
+    startupLog.push_back(VekInput.Init(&inputSwitch) ? "input" : "input (not ready)");
     startupLog.push_back(VekSound.Init(audio.get()) ? "sound" : "sound (not ready)");
     startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get())
                              ? "midi"
@@ -185,32 +193,66 @@ int TMainForm::Run() {
     } else {
         SDL_Event event;
         bool running = true;
-        while (running && SDL_WaitEvent(&event)) {
+        while (running) {
+            const int timeout = controls->WaitTimeout();
+            const bool got = timeout < 0 ? SDL_WaitEvent(&event) == 1 : SDL_WaitEventTimeout(&event, timeout) == 1;
+            controls->ExpireSigns();
+            if (!got) continue;
             if (event.type == tickEventType) {
                 tickPending = false;
-                HITimerTimer(&HITimer);
+                if (!controls->Paused()) {
+                    HITimerTimer(&HITimer);
+                    controls->AfterFrame();
+                }
             } else if (event.type == SDL_QUIT) {
                 running = false;
-            } else if (event.type == SDL_WINDOWEVENT) {
+            } else if (!controls->HandleEvent(event) && event.type == SDL_WINDOWEVENT) {
                 if (event.window.event == SDL_WINDOWEVENT_EXPOSED) FormPaint();
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE) running = false;
-            } else if (event.type == SDL_KEYDOWN && !event.key.repeat) {
-                const SDL_Keycode key = event.key.keysym.sym;
-                if (key == SDLK_F11 || (key == SDLK_RETURN && (event.key.keysym.mod & KMOD_ALT))) {
-                    window->ToggleFullScreen();
-                    FormPaint();
-                } else if (key == SDLK_m && audio) {
-                    audio->SetMuted(!audio->Muted());
-                }
             }
             if (sdlInput) sdlInput->HandleEvent(event);
-            if (!frameError.empty()) running = false;
+            if (!frameError.empty() || controls->QuitAsked()) running = false;
         }
+        controls.reset();  // a clip being recorded is finished now
     }
     FormDestroy();
     if (!frameError.empty()) {
-        ShowError(frameError, frameAdvice, !options.headless);
+        if (!ShowError(frameError, frameAdvice, !options.headless) && window) {
+            ShowInWindow(frameAdvice.empty() ? frameError : frameError + "\n\n" + frameAdvice);
+        }
         status = 1;
     }
     return status;
+}
+
+void TMainForm::ShowInWindow(const std::string& text) { ShowMessageInWindow(window.get(), text); }
+
+void ShowMessageInWindow(platform::Window* window, const std::string& text) {
+    std::unique_ptr<platform::Window> own;
+    if (!window) {
+        std::string error;
+        own = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, 0, false, &error);
+        if (!own) return;
+        window = own.get();
+    }
+    // The game is over: its picture gives way to black, which also gives a window that never showed
+    // a frame something to draw the message over.
+    if (SDL_Surface* black = SDL_CreateRGBSurfaceWithFormat(0, kClientWidth, kClientHeight, 32, SDL_PIXELFORMAT_RGB888)) {
+        SDL_FillRect(black, nullptr, 0);
+        window->Present(black);
+        SDL_FreeSurface(black);
+    }
+    window->SetSign(platform::SignPlace::kTopRight, "");
+    window->SetSign(platform::SignPlace::kBottom, "");
+    window->SetSign(platform::SignPlace::kCentre, text + "\n\nPress a key or close the window.");
+    window->Repaint();
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_Event event;
+    while (SDL_WaitEvent(&event) == 1) {
+        if (event.type == SDL_QUIT || event.type == SDL_KEYDOWN) break;
+        if (event.type == SDL_WINDOWEVENT) {
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) break;
+            window->Repaint();
+        }
+    }
 }

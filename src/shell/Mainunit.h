@@ -30,7 +30,7 @@ class TimerService;
 }  // namespace platform
 
 struct TMainOptions {
-    int scale = 1;
+    int scale = 0;  // 0: the largest whole scale the screen holds
     bool fullScreen = false;
     int volume = 100;
     std::optional<std::uint32_t> seed;
@@ -43,10 +43,12 @@ struct TMainOptions {
     std::string screenshotDir;
     std::string audioOut;
     std::string trace;
+    bool autoPause = true;  // pause when the window loses the focus (--no-auto-pause: keep playing)
     platform::TimerService* timerService = nullptr;  // tests: a timer that can refuse
 };
 
 class TGameMainMode;
+class TControls;
 
 class TMainForm {
 public:
@@ -86,13 +88,20 @@ public:
     std::function<void(TMainForm&)> AfterFrame;
 
 private:
+    friend class TControls;
+
     void HandleFrameError(const std::string& message, const std::string& advice);
+    // A message for the player when SDL's message box cannot open: in the window, until a key or
+    // the close box.
+    void ShowInWindow(const std::string& text);
 
     TMainOptions options;
     std::unique_ptr<platform::Window> window;
     std::unique_ptr<platform::AudioOutput> audio;
     std::unique_ptr<platform::SdlInputSource> sdlInput;
     platform::ScriptedInputSource scripted;
+    platform::SwitchedInputSource inputSwitch{&scripted};
+    std::unique_ptr<TControls> controls;
 
     THITimer HITimer;
     TVekDraw VekDraw;
@@ -115,5 +124,8 @@ private:
 };
 
 // Standard error always (the message, then the advice on a line of its own), and a message box where
-// a display exists.
-void ShowError(const std::string& message, const std::string& advice, bool displayAvailable);
+// a display exists; false when the box could not be shown.
+bool ShowError(const std::string& message, const std::string& advice, bool displayAvailable);
+// The message drawn in the game's window (a window of its own when there is none) until the player
+// presses a key or closes it: for when SDL's message box cannot open.
+void ShowMessageInWindow(platform::Window* window, const std::string& text);

@@ -13,6 +13,7 @@
 
 #include "platform/AudioOutput.h"
 #include "platform/FluidSynthOutput.h"
+#include "platform/Limiter.h"
 #include "platform/MidiOutput.h"
 #include "support/TestMedia.h"
 
@@ -545,40 +546,44 @@ TEST(SequencerInit, AnOutputThatCannotOpenSaysSo) {
     EXPECT_FALSE(midi.Stop());
 }
 
-// Timer mode on the audio clock: one pass per 10 ms of output, to the frame.
+// Timer mode on the audio clock: one pass per 10 ms of output, to the frame, at the output rates the
+// program runs at (44100 and 48000: 441 and 480 frames) and at one that is not a whole number of
+// frames per pass (22050: 220.5).
 TEST(SequencerOnTheAudioClock, OnePassPerTenMillisecondsOfSamples) {
-    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
-    auto log = std::make_shared<platform::MidiLog>();
-    TVekMidi midi;
-    ASSERT_TRUE(midi.Init(std::make_unique<platform::MidiRecorder>(log), false, out.get()));
-    const Bytes song = Smf(0, 480, {OneEventPerTick(3000)});
-    ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
-    out->RenderOffline(1000, nullptr);
-    EXPECT_EQ(midi.PassCount(), 0u) << "no passes while stopped";
-    log->Clear();
-    ASSERT_TRUE(midi.Play(false));
-    std::vector<std::int64_t> passFrames;
-    for (int frame = 0; frame < 22051; ++frame) {
-        const auto before = midi.PassCount();
-        out->RenderOffline(1, nullptr);
-        if (midi.PassCount() != before) passFrames.push_back(midi.PassFrame());
+    for (int rate : {44100, 48000, 22050}) {
+        auto out = platform::AudioOutput::OpenOffline(rate, 16, true);
+        auto log = std::make_shared<platform::MidiLog>();
+        TVekMidi midi;
+        ASSERT_TRUE(midi.Init(std::make_unique<platform::MidiRecorder>(log), false, out.get()));
+        const Bytes song = Smf(0, 480, {OneEventPerTick(3000)});
+        ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
+        out->RenderOffline(1000, nullptr);
+        EXPECT_EQ(midi.PassCount(), 0u) << "no passes while stopped";
+        log->Clear();
+        ASSERT_TRUE(midi.Play(false));
+        std::vector<std::int64_t> passFrames;
+        for (int frame = 0; frame < rate + 1; ++frame) {
+            const auto before = midi.PassCount();
+            out->RenderOffline(1, nullptr);
+            if (midi.PassCount() != before) passFrames.push_back(midi.PassFrame());
+        }
+        ASSERT_EQ(passFrames.size(), 100u) << rate;
+        for (std::size_t k = 1; k <= passFrames.size(); ++k) {
+            // rate / 100 frames a pass, carried exactly: pass k falls on the first frame at or after k × rate / 100.
+            const std::int64_t expected = 1000 + (static_cast<std::int64_t>(k) * rate + 99) / 100;
+            ASSERT_EQ(passFrames[k - 1], expected) << "pass " << k << " at " << rate;
+        }
+        EXPECT_EQ(log->Count(), 960u) << rate;
+        // Rendering in larger blocks runs the same passes.
+        ASSERT_TRUE(midi.Stop());
+        ASSERT_TRUE(midi.Reset(false));
+        log->Clear();
+        const auto passesBefore = midi.PassCount();
+        ASSERT_TRUE(midi.Play(false));
+        out->RenderOffline(rate + 1, nullptr);
+        EXPECT_EQ(midi.PassCount() - passesBefore, 100u) << rate;
+        EXPECT_EQ(log->Count(), 960u) << rate;
     }
-    ASSERT_EQ(passFrames.size(), 100u);
-    for (std::size_t k = 1; k <= passFrames.size(); ++k) {
-        // 220.5 frames a pass, carried exactly: pass k falls on the first frame at or after k × 220.5.
-        const std::int64_t expected = 1000 + (static_cast<std::int64_t>(k) * 2205 + 9) / 10;
-        ASSERT_EQ(passFrames[k - 1], expected) << "pass " << k;
-    }
-    EXPECT_EQ(log->Count(), 960u);
-    // Rendering in larger blocks runs the same passes.
-    ASSERT_TRUE(midi.Stop());
-    ASSERT_TRUE(midi.Reset(false));
-    log->Clear();
-    const auto passesBefore = midi.PassCount();
-    ASSERT_TRUE(midi.Play(false));
-    out->RenderOffline(22051, nullptr);
-    EXPECT_EQ(midi.PassCount() - passesBefore, 100u);
-    EXPECT_EQ(log->Count(), 960u);
 }
 
 TEST(SequencerOnTheAudioClock, TheSongStopsItselfInsideTheRenderStep) {
@@ -734,7 +739,8 @@ Bytes SparseSong() {
 TEST(Synthesizer, FiveSecondsOfASongSoundAndEachNoteStartsOnItsPass) {
     const std::string soundFont = TestSoundFont();
     if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
-    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
+    const int rate = out->Rate();
     TVekMidi midi;
     auto tap = std::make_unique<NoteTap>(std::make_unique<platform::FluidSynthOutput>(out->Rate(), true, soundFont), &midi);
     NoteTap* notes = tap.get();
@@ -743,8 +749,8 @@ TEST(Synthesizer, FiveSecondsOfASongSoundAndEachNoteStartsOnItsPass) {
     ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
     ASSERT_TRUE(midi.Play(false));
     std::vector<std::int16_t> samples;
-    for (int frame = 0; frame < 5 * 50; ++frame) out->RenderOffline(441, &samples);  // as the headless frames do
-    ASSERT_EQ(samples.size(), 5u * 22050 * 2);
+    for (int frame = 0; frame < 5 * 50; ++frame) out->RenderOffline(rate / 50, &samples);  // as the headless frames do
+    ASSERT_EQ(samples.size(), 5u * static_cast<std::size_t>(rate) * 2);
     ASSERT_EQ(notes->onsets.size(), 6u);
 
     double sum = 0;
@@ -755,7 +761,7 @@ TEST(Synthesizer, FiveSecondsOfASongSoundAndEachNoteStartsOnItsPass) {
     // that sent it. The onset is the first frame that stands out of what sounded before the pass
     // (the release of the note before).
     constexpr std::int64_t kSynthBlock = 64;
-    constexpr std::int64_t kOneMs = 22;
+    const std::int64_t kOneMs = rate / 1000;
     auto level = [&](std::int64_t f) {
         return std::max(std::abs(samples[static_cast<std::size_t>(2 * f)]), std::abs(samples[static_cast<std::size_t>(2 * f + 1)]));
     };
@@ -778,7 +784,7 @@ TEST(Synthesizer, TheMainWindowsFormFindsTheSoundFontAndRenders) {
     const std::string soundFont = TestSoundFont();
     if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
     ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
-    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
     TVekMidi midi;
     ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
     Track t;
@@ -787,15 +793,36 @@ TEST(Synthesizer, TheMainWindowsFormFindsTheSoundFontAndRenders) {
     ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
     ASSERT_TRUE(midi.Play(false));
     std::vector<std::int16_t> samples;
-    out->RenderOffline(22050, &samples);
+    out->RenderOffline(out->Rate() / 2, &samples);
     const auto loud = std::count_if(samples.begin(), samples.end(), [](std::int16_t s) { return std::abs(s) > 200; });
     EXPECT_GT(loud, 10000);
     // Stop ends the notes: after the release the output falls silent again.
     ASSERT_TRUE(midi.Stop());
     samples.clear();
-    out->RenderOffline(22050 * 2, &samples);
+    out->RenderOffline(out->Rate() * 2, &samples);
     const auto tail = std::vector<std::int16_t>(samples.end() - 2000, samples.end());
     EXPECT_TRUE(std::all_of(tail.begin(), tail.end(), [](std::int16_t s) { return std::abs(s) < 40; }));
+}
+
+// The chorus is off until a channel sends to it, and then it sounds: a song that never sends is
+// rendered exactly as with no chorus at all, one that does is not.
+TEST(Synthesizer, TheChorusSoundsOnceAChannelSendsToIt) {
+    const std::string soundFont = TestSoundFont();
+    if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
+    auto render = [&](int chorusSend) {
+        platform::FluidSynthOutput synth(platform::AudioOutput::kOfflineRate, true, soundFont);
+        std::string error;
+        EXPECT_TRUE(synth.Open(&error)) << error;
+        if (chorusSend >= 0) synth.ShortMsg(0xB0 | (93u << 8) | (static_cast<std::uint32_t>(chorusSend) << 16));
+        synth.ShortMsg(0x90 | (60u << 8) | (110u << 16));
+        std::vector<std::int32_t> mix(static_cast<std::size_t>(platform::AudioOutput::kOfflineRate), 0);
+        synth.Render(mix.data(), platform::AudioOutput::kOfflineRate / 2, 2);
+        return mix;
+    };
+    const auto plain = render(-1);
+    EXPECT_EQ(render(0), plain);
+    EXPECT_NE(render(127), plain);
+    EXPECT_TRUE(std::any_of(plain.begin(), plain.end(), [](std::int32_t v) { return std::abs(v) > 500; }));
 }
 
 // A little song of our own, rendered through the game's audio path into a WAV to listen to:
@@ -806,7 +833,7 @@ TEST(Synthesizer, RendersASongToListenTo) {
     const std::string soundFont = TestSoundFont();
     if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
     ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
-    auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
+    auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
     TVekMidi midi;
     ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
     // (tick, event) lists, sorted into tracks.
@@ -842,10 +869,33 @@ TEST(Synthesizer, RendersASongToListenTo) {
     ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
     ASSERT_TRUE(midi.Play(false));
     std::vector<std::int16_t> samples;
-    while (midi.IsPlay()) out->RenderOffline(441, &samples);
-    out->RenderOffline(22050, &samples);  // the release tails
+    while (midi.IsPlay()) out->RenderOffline(out->Rate() / 50, &samples);
+    out->RenderOffline(out->Rate(), &samples);  // the release tails
     ASSERT_TRUE(platform::WriteWav16("/tmp/pelloro-song.wav", samples, out->Rate(), out->Channels()));
-    EXPECT_GT(samples.size(), 22050u * 2 * 4);
+    EXPECT_GT(samples.size(), static_cast<std::size_t>(out->Rate()) * 2 * 2);
+}
+
+// The game's own song alone never moves the output's limiter: what the synthesizer adds to the mix
+// comes out sample for sample, so the music cannot pump. A source after the sequencer's sees the sum.
+TEST(Synthesizer, TheGamesSongPassesTheLimiterUnchanged) {
+    const std::string soundFont = TestSoundFont();
+    if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
+    auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
+    TVekMidi midi;
+    ASSERT_TRUE(midi.Init(std::make_unique<platform::FluidSynthOutput>(out->Rate(), true, soundFont), false, out.get()));
+    std::vector<std::int32_t> summed;
+    out->Attach([&summed](std::int32_t* mix, int frames) { summed.insert(summed.end(), mix, mix + 2 * frames); });
+    ASSERT_TRUE(midi.Play("BGM0", true));
+    std::vector<std::int16_t> samples;
+    for (int frame = 0; frame < 60 * 50; ++frame) out->RenderOffline(out->Rate() / 50, &samples);  // a minute
+    ASSERT_EQ(summed.size(), samples.size());
+    std::int32_t peak = 0;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        ASSERT_EQ(samples[i], summed[i]) << "sample " << i;
+        peak = std::max(peak, std::abs(summed[i]));
+    }
+    EXPECT_GT(peak, 2000) << "the song is too quiet to tell";
+    EXPECT_LT(peak, platform::Limiter::kCeiling / 2) << "less than 6 dB under the ceiling: effects would push it into the limiter";
 }
 
 }  // namespace

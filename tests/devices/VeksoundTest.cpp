@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "platform/AudioOutput.h"
+#include "platform/Limiter.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -43,6 +46,17 @@ Bytes Format(int channels, int bits, int rate, int size = 16, int tag = 1) {
     Put16(f, static_cast<std::uint32_t>(bits));
     Put16(f, 0);  // the extra-size field of an 18-byte format
     f.resize(static_cast<std::size_t>(size), 0);
+    return f;
+}
+
+// A 40-byte WAVE_FORMAT_EXTENSIBLE "fmt " whose sub-format GUID carries `kind` (1 PCM, 3 float, ...).
+Bytes Extensible(int channels, int bits, int rate, int kind) {
+    Bytes f = Format(channels, bits, rate, 16, 0xFFFE);
+    Put16(f, 22);                                 // extra bytes
+    Put16(f, static_cast<std::uint32_t>(bits));   // valid bits
+    Put32(f, channels == 2 ? 3 : 4);              // speakers: front left and right, or centre
+    Put16(f, static_cast<std::uint32_t>(kind));  // the GUID's first two bytes, then its fixed tail
+    for (std::uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}) f.push_back(b);
     return f;
 }
 
@@ -128,8 +142,40 @@ std::vector<ParseCase> ParseCases() {
     c.push_back({"empty data chunk and nothing after", Riff({fmt, Chunk("data", {})}), false, 0, false});
     c.push_back({"no data chunk", Riff({fmt}), false, 0, false});
     c.push_back({"no format chunk", Riff({Chunk("data", four)}), false, 0, false});
-    c.push_back({"float samples", Riff({Chunk("fmt ", Format(2, 32, 22050, 16, 3)), Chunk("data", four)}), false, 0, false});
-    c.push_back({"24-bit samples", Riff({Chunk("fmt ", Format(1, 24, 22050)), Chunk("data", {1, 2, 3})}), false, 0, false});
+    c.push_back({"float samples", Riff({Chunk("fmt ", Format(2, 32, 22050, 16, 3)), Chunk("data", four)}), true, 1, false});
+    c.push_back({"24-bit samples", Riff({Chunk("fmt ", Format(1, 24, 22050)), Chunk("data", {1, 2, 3})}), true, 1, false});
+    c.push_back({"32-bit samples", Riff({Chunk("fmt ", Format(1, 32, 22050)), Chunk("data", four)}), true, 2, false});
+    c.push_back({"64-bit float samples", Riff({Chunk("fmt ", Format(1, 64, 22050, 16, 3)), Chunk("data", Bytes(16, 0))}), true, 2, false});
+    c.push_back({"extensible PCM", Riff({Chunk("fmt ", Extensible(2, 16, 22050, 1)), Chunk("data", four)}), true, 2, false});
+    c.push_back({"extensible float", Riff({Chunk("fmt ", Extensible(1, 32, 22050, 3)), Chunk("data", four)}), true, 2, false});
+    c.push_back({"extensible with a format chunk longer than 40 bytes",
+                 Riff({Chunk("fmt ", [] { Bytes f = Extensible(1, 16, 22050, 1); f.resize(44, 0); return f; }()),
+                       Chunk("data", four)}), true, 4, false});
+    // Refused: compressed kinds, plain or wrapped, and wrappers that do not say what they hold.
+    for (int tag : {2, 6, 7, 0x11, 0x31, 0x55}) {
+        c.push_back({"compressed format tag", Riff({Chunk("fmt ", Format(1, tag == 2 || tag == 0x11 ? 4 : 8, 22050, 16, tag)), Chunk("data", four)}),
+                     false, 0, false});
+        c.push_back({"compressed sub-format", Riff({Chunk("fmt ", Extensible(1, 8, 22050, tag)), Chunk("data", four)}), false, 0, false});
+    }
+    c.push_back({"extensible of a foreign family",
+                 Riff({Chunk("fmt ", [] { Bytes f = Extensible(1, 16, 22050, 1); f[39] ^= 1; return f; }()), Chunk("data", four)}),
+                 false, 0, false});
+    c.push_back({"extensible format chunk of 18 bytes", Riff({Chunk("fmt ", Format(1, 16, 22050, 18, 0xFFFE)), Chunk("data", four)}),
+                 false, 0, false});
+    // The scan takes a format after the data and stops there: the sub-format must still be inside the bytes.
+    c.push_back({"extensible format after the data, cut off before its sub-format",
+                 [] { Bytes b = Riff({Chunk("data", Pcm16({1, 2})), Chunk("fmt ", Extensible(1, 16, 22050, 1))}); b.resize(b.size() - 10); return b; }(),
+                 false, 0, false});
+    c.push_back({"extensible format after the data, whole",
+                 Riff({Chunk("data", Pcm16({1, 2})), Chunk("fmt ", Extensible(1, 16, 22050, 1))}), true, 2, false});
+    c.push_back({"12-bit samples", Riff({Chunk("fmt ", Format(1, 12, 22050)), Chunk("data", four)}), false, 0, false});
+    c.push_back({"16-bit float samples", Riff({Chunk("fmt ", Format(1, 16, 22050, 16, 3)), Chunk("data", four)}), false, 0, false});
+    c.push_back({"64-bit integer samples", Riff({Chunk("fmt ", Format(1, 64, 22050)), Chunk("data", Bytes(16, 0))}), false, 0, false});
+    c.push_back({"24-bit samples in a 32-bit block", [] {
+                     Bytes f = Format(1, 24, 22050);
+                     f[12] = 4;  // block alignment 4 for 3-byte samples
+                     return Riff({Chunk("fmt ", f), Chunk("data", {1, 2, 3, 4})});
+                 }(), false, 0, false});
     c.push_back({"three channels", Riff({Chunk("fmt ", Format(3, 16, 22050)), Chunk("data", Pcm16({1, 2, 3}))}), false, 0, false});
     c.push_back({"rate 0", Riff({Chunk("fmt ", Format(2, 16, 0)), Chunk("data", four)}), false, 0, false});
     c.push_back({"less than one frame of samples", Riff({fmt, Chunk("data", {1, 2, 3})}), false, 0, false});
@@ -215,20 +261,22 @@ TEST_F(SoundDevice, ASecondPlayBeforeTheFirstIsHeardDoesNothing) {
     EXPECT_EQ(out[0], 2 + 1);
 }
 
-TEST_F(SoundDevice, LoudVoicesSaturateInsteadOfWrapping) {
+// Two voices of 30000 sum past full scale: the output's limiter turns them down to its ceiling
+// (they neither wrap round nor clip at full scale).
+TEST_F(SoundDevice, LoudVoicesAreLimitedInsteadOfWrapping) {
     ASSERT_TRUE(Load(StereoWave(Constant(50, 30000))));
     ASSERT_TRUE(Load(StereoWave(Constant(50, -30000))));
     ASSERT_TRUE(sound.Play(0));
     Render(1);
     ASSERT_TRUE(sound.Play(0));
     auto high = Render(10);
-    EXPECT_EQ(high[0], 32767);
+    EXPECT_EQ(high[0], platform::Limiter::kCeiling);
     Render(100);
     ASSERT_TRUE(sound.Play(1));
     Render(1);
     ASSERT_TRUE(sound.Play(1));
     auto low = Render(10);
-    EXPECT_EQ(low[0], -32768);
+    EXPECT_EQ(low[0], -platform::Limiter::kCeiling);
 }
 
 TEST_F(SoundDevice, StopSilencesEveryVoice) {
@@ -273,6 +321,35 @@ TEST_F(SoundDevice, NamesIgnoreLetterCaseAndTheFirstMatchWins) {
     EXPECT_FALSE(sound.IsPlaying("nothing"));
 }
 
+// Shift-JIS in bytes: ミ 83 7E, ス 83 58, ベ 83 78, ア 83 41, ヂ 83 61. ス and ベ differ only in a
+// trail byte that reads as X or x, ア and ヂ in one that reads as A or a.
+TEST_F(SoundDevice, ShiftJisNamesAreNotFoldedInTheirTrailBytes) {
+    const std::string misu = "\x83\x7E\x83\x58", mibe = "\x83\x7E\x83\x78";
+    const std::string a = "\x83\x41", di = "\x83\x61";
+    struct Case {
+        std::string loaded, asked;
+    };
+    const Case cases[] = {{misu, mibe}, {mibe, misu}, {a, di}, {di, a}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(sound.Init(output.get()));
+        testmedia::ScopedResources resources({{"WAVE", c.loaded, StereoWave(Constant(10, 7))}});
+        ASSERT_TRUE(sound.CreateBuffer(c.loaded, c.loaded));
+        EXPECT_FALSE(sound.Play(c.asked));
+        EXPECT_FALSE(sound.IsPlaying(c.asked));
+        EXPECT_FALSE(sound.Stop(c.asked));
+        EXPECT_FALSE(sound.CreateBuffer("x", c.asked)) << "the resource of the other name was loaded";
+        EXPECT_EQ(sound.SoundCount(), 1);
+        EXPECT_TRUE(sound.Play(c.loaded));
+        EXPECT_EQ(Render(1)[0], 7);
+    }
+    // Letters around a two-byte character still fold.
+    ASSERT_TRUE(sound.Init(output.get()));
+    testmedia::ScopedResources resources({{"WAVE", "w", StereoWave(Constant(10, 9))}});
+    ASSERT_TRUE(sound.CreateBuffer("se" + misu + "A", "w"));
+    EXPECT_TRUE(sound.Play("SE" + misu + "a"));
+    EXPECT_FALSE(sound.Play("SE" + mibe + "a"));
+}
+
 TEST_F(SoundDevice, AnUnnamedLoadDoesNotShiftTheNames) {
     testmedia::ScopedResources resources({{"WAVE", "a", StereoWave(Constant(10, 1))},
                                           {"WAVE", "b", StereoWave(Constant(10, 2))}});
@@ -315,6 +392,8 @@ TEST_F(SoundDevice, SixteenSoundsAndNoMore) {
 
 TEST_F(SoundDevice, ReleaseAllForgetsEverySound) {
     ASSERT_TRUE(Load(StereoWave(Constant(100, 5))));
+    testmedia::ScopedResources resources({{"WAVE", "w", StereoWave(Constant(10, 6))}});
+    ASSERT_TRUE(sound.CreateBuffer("named", "w"));
     ASSERT_TRUE(sound.Play(0));
     EXPECT_TRUE(sound.ReleaseAll());
     EXPECT_FALSE(sound.IsReady());
@@ -322,6 +401,13 @@ TEST_F(SoundDevice, ReleaseAllForgetsEverySound) {
     ASSERT_TRUE(sound.Init(output.get()));
     EXPECT_EQ(sound.SoundCount(), 0);
     EXPECT_FALSE(sound.Play(0));
+    EXPECT_FALSE(sound.Play("named")) << "the name outlived its sound";
+    ASSERT_TRUE(sound.CreateBuffer("other", "w"));
+    ASSERT_TRUE(sound.CreateBuffer("named", "w"));
+    EXPECT_TRUE(sound.Play("named"));
+    EXPECT_EQ(Render(1)[0], 6);
+    EXPECT_TRUE(sound.IsPlaying(1)) << "the name finds the slot it was loaded in now";
+    EXPECT_FALSE(sound.IsPlaying(0));
 }
 
 TEST(SoundDeviceWithoutOutput, EveryOperationFails) {
@@ -389,6 +475,128 @@ TEST(SoundDeviceConversion, WavesTakeTheOutputsFormat) {
             EXPECT_EQ(out[static_cast<std::size_t>(c.frames / 2) * 2], out[static_cast<std::size_t>(c.frames / 2) * 2 + 1]) << c.what;
         }
     }
+}
+
+// A tone of `hz` for `seconds` in one of the accepted sample kinds, both channels alike.
+struct ToneKind {
+    const char* what;
+    int tag;   // 1 integer, 3 float
+    int bits;
+    int channels;
+    bool extensible;
+};
+
+Bytes ToneWave(const ToneKind& k, int rate, double hz, double seconds, double amplitude) {
+    Bytes data;
+    const int frames = static_cast<int>(seconds * rate);
+    for (int f = 0; f < frames; ++f) {
+        const double v = amplitude * std::sin(2 * std::numbers::pi * hz * f / rate);
+        for (int c = 0; c < k.channels; ++c) {
+            if (k.tag == 3 && k.bits == 32) {
+                const float x = static_cast<float>(v);
+                std::uint32_t raw;
+                std::memcpy(&raw, &x, 4);
+                Put32(data, raw);
+            } else if (k.tag == 3) {
+                std::uint64_t raw;
+                std::memcpy(&raw, &v, 8);
+                Put32(data, static_cast<std::uint32_t>(raw));
+                Put32(data, static_cast<std::uint32_t>(raw >> 32));
+            } else if (k.bits == 8) {
+                data.push_back(static_cast<std::uint8_t>(128 + std::lround(v * 127)));
+            } else {
+                const std::int64_t full = (std::int64_t{1} << (k.bits - 1)) - 1;
+                const std::uint64_t x = static_cast<std::uint64_t>(std::llround(v * static_cast<double>(full)));
+                for (int b = 0; b < k.bits / 8; ++b) data.push_back(static_cast<std::uint8_t>(x >> (8 * b)));
+            }
+        }
+    }
+    const Bytes fmt = k.extensible ? Extensible(k.channels, k.bits, rate, k.tag) : Format(k.channels, k.bits, rate, 16, k.tag);
+    return Riff({Chunk("fmt ", fmt), Chunk("data", data)});
+}
+
+const ToneKind kToneKinds[] = {
+    {"8-bit PCM, mono", 1, 8, 1, false},          {"16-bit PCM, stereo", 1, 16, 2, false},
+    {"24-bit PCM, mono", 1, 24, 1, false},        {"24-bit PCM, stereo", 1, 24, 2, false},
+    {"32-bit PCM, stereo", 1, 32, 2, false},      {"32-bit float, mono", 3, 32, 1, false},
+    {"32-bit float, stereo", 3, 32, 2, false},    {"64-bit float, mono", 3, 64, 1, false},
+    {"extensible 8-bit PCM", 1, 8, 2, true},      {"extensible 16-bit PCM", 1, 16, 2, true},
+    {"extensible 24-bit PCM", 1, 24, 1, true},    {"extensible 32-bit PCM", 1, 32, 2, true},
+    {"extensible 32-bit float", 3, 32, 2, true},
+};
+
+// Rising zero crossings of one channel, interpolated between frames: the tone's frequency.
+double MeasuredHz(const std::vector<std::int16_t>& out, int channels, int rate, std::size_t from, std::size_t to) {
+    double first = -1, last = -1;
+    int crossings = 0;
+    for (std::size_t f = from + 1; f < to; ++f) {
+        const double a = out[(f - 1) * static_cast<std::size_t>(channels)];
+        const double b = out[f * static_cast<std::size_t>(channels)];
+        if (a < 0 && b >= 0) {
+            const double at = static_cast<double>(f - 1) + a / (a - b);
+            if (first < 0) first = at;
+            last = at;
+            ++crossings;
+        }
+    }
+    return crossings < 2 ? 0 : (crossings - 1) * rate / (last - first);
+}
+
+// Every accepted kind, converted at load to the output's rate: it lasts as long and sounds at the
+// same pitch and level as it was written, on outputs at both native rates.
+TEST(SoundDeviceConversion, EveryAcceptedKindKeepsLengthPitchAndLevel) {
+    constexpr int kWaveRate = 22050;
+    constexpr double kHz = 1000, kSeconds = 0.25, kAmplitude = 0.5;
+    for (int outRate : {44100, 48000}) {
+        auto output = platform::AudioOutput::OpenOffline(outRate, 16, true);
+        for (const ToneKind& k : kToneKinds) {
+            const Bytes wave = ToneWave(k, kWaveRate, kHz, kSeconds, kAmplitude);
+            TVekSound sound;
+            ASSERT_TRUE(sound.Init(output.get()));
+            ASSERT_TRUE(sound.LoadFile(wave.data(), wave.size())) << k.what;
+            ASSERT_TRUE(sound.Play(0));
+            std::vector<std::int16_t> out;
+            output->RenderOffline(outRate / 2, &out);
+            int last = -1, peak = 0;
+            for (int f = 0; f < outRate / 2; ++f) {
+                const std::int16_t left = out[static_cast<std::size_t>(2 * f)];
+                EXPECT_EQ(left, out[static_cast<std::size_t>(2 * f + 1)]) << k.what << " frame " << f;
+                if (left != 0) last = f;
+                peak = std::max(peak, std::abs(static_cast<int>(left)));
+            }
+            const int expectedFrames = static_cast<int>(kSeconds * outRate);
+            EXPECT_NEAR(last + 1, expectedFrames, 8) << k.what << " at " << outRate;
+            const double hz = MeasuredHz(out, 2, outRate, expectedFrames / 10, expectedFrames * 9 / 10);
+            EXPECT_NEAR(hz, kHz, kHz * 0.002) << k.what << " at " << outRate;
+            EXPECT_NEAR(peak, kAmplitude * 32767, 32767 * 0.02) << k.what << " at " << outRate;
+            if (::testing::Test::HasFailure()) return;
+        }
+    }
+}
+
+// Float samples past full scale are held at it and NaN is silence: nothing wraps round.
+TEST(SoundDeviceConversion, FloatOutsideTheScaleIsHeld) {
+    auto output = platform::AudioOutput::OpenOffline(22050, 16, false);
+    Bytes data;
+    const float values[] = {4.0f, -4.0f, std::nanf(""), 0.25f};
+    for (float v : values) {
+        std::uint32_t raw;
+        std::memcpy(&raw, &v, 4);
+        Put32(data, raw);
+    }
+    const Bytes wave = Riff({Chunk("fmt ", Format(1, 32, 22050, 16, 3)), Chunk("data", data)});
+    TVekSound sound;
+    ASSERT_TRUE(sound.Init(output.get()));
+    ASSERT_TRUE(sound.LoadFile(wave.data(), wave.size()));
+    ASSERT_TRUE(sound.Play(0));
+    std::vector<std::int16_t> out;
+    output->RenderOffline(4, &out);
+    // Full scale is over the limiter's ceiling: the first two come out at it, the rest as they are.
+    EXPECT_EQ(out[0], platform::Limiter::kCeiling);
+    EXPECT_LE(out[1], -platform::Limiter::kCeiling + 1);
+    EXPECT_GE(out[1], -platform::Limiter::kCeiling);
+    EXPECT_EQ(out[2], 0);
+    EXPECT_NEAR(out[3], static_cast<int>(0.25 * 32767 * platform::Limiter::kCeiling / 32767.0), 2);
 }
 
 }  // namespace

@@ -102,8 +102,14 @@ TEST(Program, HeadlessAudioOutIsAWaveOfTheRenderedFrames) {
     const auto wav = dir / "out.wav";
     const Result r = RunProgram("--headless --frames 50 --audio-out " + wav.string());
     ASSERT_EQ(r.status, 0) << r.output;
-    // 50 frames of 441 stereo 16-bit sample frames after a 44-byte header.
-    EXPECT_EQ(FileSize(wav), 44u + 50u * 441u * 4u);
+    // The headless output runs at 44100 Hz (the music is rendered at the output's rate, not at the
+    // sound device's 22050): 50 frames of 20 ms are 882 stereo 16-bit sample frames each, after a
+    // 44-byte header whose rate field says so.
+    EXPECT_EQ(FileSize(wav), 44u + 50u * 882u * 4u);
+    std::ifstream in(wav, std::ios::binary);
+    unsigned char header[28] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    EXPECT_EQ(header[24] | (header[25] << 8) | (header[26] << 16) | (header[27] << 24), 44100);
     std::filesystem::remove_all(dir);
 }
 

@@ -10,6 +10,8 @@
 #include <iterator>
 #include <thread>
 
+#include "platform/Limiter.h"
+
 namespace {
 
 // A source that adds the same value to every sample.
@@ -38,17 +40,21 @@ TEST(AudioOutput, OfflineOutputKeepsItsFormat) {
     EXPECT_EQ(mono8->Bits(), 8);
 }
 
-TEST(AudioOutput, SourcesAddUpAndTheSumSaturates) {
+// Sums past the limiter's ceiling come out at it, never at full scale; sums under it exactly.
+TEST(AudioOutput, SourcesAddUpAndTheSumIsLimited) {
+    constexpr std::int16_t kCeiling = platform::Limiter::kCeiling;
     struct Case {
         std::vector<std::int32_t> sources;
         std::int16_t expected;
     };
     const Case cases[] = {
         {{1000, 234}, 1234},
-        {{20000, 20000}, 32767},
-        {{-20000, -20000}, -32768},
-        {{30000, 30000, -30000}, 30000},  // saturation happens once, after every source
-        {{70000}, 32767},
+        {{20000, 20000}, kCeiling},
+        {{-20000, -20000}, -kCeiling},
+        {{20000, 20000, -20000}, 20000},  // limiting happens once, after every source
+        {{30000, 30000, -30000}, kCeiling},
+        {{70000}, kCeiling},
+        {{kCeiling}, kCeiling},
     };
     for (const Case& c : cases) {
         auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
@@ -99,6 +105,48 @@ TEST(AudioOutput, VolumeAndMuteScaleEverything) {
     EXPECT_EQ(Render(*out, 1)[0], 0);
     out->SetMuted(false);
     EXPECT_EQ(Render(*out, 1)[0], 10000);
+}
+
+TEST(AudioOutput, TheOfflineRateIsTheOutputRateAndADeviceNeverGoesBelowIt) {
+    EXPECT_EQ(platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true)->Rate(), 44100);
+    EXPECT_EQ(platform::AudioOutput::OpenOffline(platform::AudioOutput::kNativeRate, 16, true)->Rate(), 44100);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    std::string error;
+    auto device = platform::AudioOutput::OpenDevice(platform::AudioOutput::kNativeRate, 16, true, &error);
+    ASSERT_NE(device, nullptr) << error;
+    EXPECT_TRUE(device->Rate() == 44100 || device->Rate() == 48000) << device->Rate();
+}
+
+// A solo hears one role's sources at the gain the whole mix gets: the two solos add up to the mix.
+TEST(AudioOutput, ASoloIsItsShareOfTheLimitedMix) {
+    using Role = platform::AudioOutput::Role;
+    auto render = [](const Role* solo) {
+        auto out = platform::AudioOutput::OpenOffline(44100, 16, true);
+        out->Attach(Adds(22000), Role::kEffects);
+        out->Attach([frame = 0](std::int32_t* mix, int frames) mutable {
+            for (int i = 0; i < frames; ++frame, ++i) {
+                const std::int32_t v = frame % 100 < 50 ? 9000 : -9000;
+                mix[2 * i] += v;
+                mix[2 * i + 1] += v;
+            }
+        }, Role::kMusic);
+        out->SetSolo(solo);
+        return Render(*out, 3000);
+    };
+    const Role music = Role::kMusic, effects = Role::kEffects;
+    const auto mix = render(nullptr);
+    const auto musicAlone = render(&music);
+    const auto effectsAlone = render(&effects);
+    bool limited = false;
+    for (std::size_t i = 0; i < mix.size(); ++i) {
+        EXPECT_LE(std::abs(mix[i] - (musicAlone[i] + effectsAlone[i])), 1) << i;
+        if (std::abs(mix[i]) == platform::Limiter::kCeiling) limited = true;
+        if (i % 2 == 0 && (i / 2) % 100 < 50) {
+            EXPECT_GT(musicAlone[i], 0) << i;
+        }
+    }
+    EXPECT_TRUE(limited) << "the case does not reach the limiter";
+    EXPECT_LT(effectsAlone[0], 22000) << "the effects alone are heard at the mix's gain";
 }
 
 TEST(AudioOutput, WritesA16BitWav) {

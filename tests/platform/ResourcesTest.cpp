@@ -61,4 +61,54 @@ TEST(Resources, AHugeSparseFileIsRefusedWithoutReadingIt) {
     std::filesystem::remove(path);
 }
 
+// Shift-JIS names in bytes: ミ 83 7E, ベ 83 78, ス 83 58, ヂ 83 61, ア 83 41, 取 8E E6. The trail bytes
+// 78/58 and 61/41 are the codes of x/X and a/A, so folding them would make different names equal.
+const std::string kMibe = "\x83\x7E\x83\x78";
+const std::string kMisu = "\x83\x7E\x83\x58";
+const std::string kDi = "\x83\x61";
+const std::string kA = "\x83\x41";
+
+TEST(NameFolding, OnlySingleByteLettersFold) {
+    struct Case {
+        std::string a, b;
+        bool equal;
+    };
+    const Case cases[] = {
+        {"SHOT", "shot", true},
+        {"Shot2", "sHOT2", true},
+        {"shot", "shots", false},
+        {"@[`{", "@[`{", true},
+        {"@", "`", false},  // neighbours of the letters are not letters
+        {"[", "{", false},
+        {kMibe, kMisu, false},
+        {kMisu, kMibe, false},
+        {kDi, kA, false},
+        {kA, kDi, false},
+        {kMisu, kMisu, true},
+        {"a" + kDi + "b", "A" + kDi + "B", true},  // letters around a two-byte character still fold
+        {"a" + kDi + "b", "A" + kA + "B", false},
+        {"\xE0" "a", "\xE0" "A", false},  // E0-FC lead too
+        {"\xFC" "a", "\xFC" "A", false},
+        {"\xA0" "a", "\xA0" "A", true},  // A0-DF are one-byte kana: the next byte is a character of its own
+        {"\xFD" "a", "\xFD" "A", true},
+        {"\x80" "a", "\x80" "A", true},
+        {std::string("\x83"), std::string("\x83"), true},  // a lead byte at the end stands alone
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(platform::EqualsIgnoreCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(platform::FoldCase(c.a) == platform::FoldCase(c.b), c.equal) << c.a << " / " << c.b;
+    }
+}
+
+TEST(NameFolding, TheResourceTableTellsShiftJisNamesApart) {
+    testmedia::ScopedResources table({{"WAVE", kMisu, testmedia::Bytes("miss")},
+                                      {"WAVE", kA, testmedia::Bytes("a")},
+                                      {"wave", "Shot", testmedia::Bytes("shot")}});
+    EXPECT_FALSE(platform::FindResource("WAVE", kMibe).has_value());
+    EXPECT_FALSE(platform::FindResource("WAVE", kDi).has_value());
+    ASSERT_TRUE(platform::FindResource("WAVE", kMisu).has_value());
+    ASSERT_TRUE(platform::FindResource("Wave", "SHOT").has_value()) << "types and ASCII names fold";
+    EXPECT_EQ(platform::FindResource("Wave", "SHOT")->size(), 4u);
+}
+
 }  // namespace

@@ -8,7 +8,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -33,7 +35,7 @@ std::string FindXvfb() {
     return {};
 }
 
-// One Xvfb, 1024 × 768 × 24, for the whole suite; it picks a free display number itself, so suites
+// One Xvfb, 1920 × 1080 × 24 (a common desktop with no window manager), for the whole suite; it picks a free display number itself, so suites
 // run side by side do not meet.
 class XServer {
 public:
@@ -52,7 +54,7 @@ public:
         if (pid == 0) {
             ::close(fds[0]);
             const std::string fd = std::to_string(fds[1]);
-            ::execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten",
+            ::execl(xvfb.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten",
                     "tcp", static_cast<char*>(nullptr));
             ::_exit(127);
         }
@@ -92,8 +94,9 @@ protected:
         server = new XServer;
         if (!server->Start(skipReason)) return;
         ::setenv("SDL_VIDEODRIVER", "x11", 1);
-        // The software renderer keeps the presented picture readable after RenderPresent.
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        platform::Window::PrepareVideo();
+        // As the program does it, before its own video starts: the X server's GL, asked in a child.
+        glRenderer = platform::ProbeGlRendererApart(10000);
         if (SDL_Init(SDL_INIT_VIDEO) != 0) skipReason = std::string("SDL cannot open the X display: ") + SDL_GetError();
         else videoUp = true;
     }
@@ -117,13 +120,12 @@ protected:
         }
     }
 
-    // What the renderer last showed, as 0xRRGGBB, with its size.
+    void TearDown() override { platform::UseRenderer({}); }
+
+    // What the window last showed, as 0xRRGGBB, with its size.
     static std::vector<std::uint32_t> ReadBack(const platform::Window& window, int& w, int& h) {
-        SDL_GetRendererOutputSize(window.Renderer(), &w, &h);
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-        if (SDL_RenderReadPixels(window.Renderer(), nullptr, SDL_PIXELFORMAT_RGB888, pixels.data(), w * 4) != 0)
-            pixels.clear();
-        for (auto& p : pixels) p &= 0xFFFFFF;
+        std::vector<std::uint32_t> pixels;
+        window.ReadBackScreen(pixels, w, h);
         return pixels;
     }
 
@@ -142,11 +144,13 @@ protected:
     }
 
     static XServer* server;
+    static std::string glRenderer;
     static std::string skipReason;
     static bool videoUp;
 };
 
 XServer* WindowTest::server = nullptr;
+std::string WindowTest::glRenderer;
 std::string WindowTest::skipReason;
 bool WindowTest::videoUp = false;
 
@@ -160,7 +164,7 @@ TEST_F(WindowTest, WindowedPictureIsScaledNearestIntoTheClientArea) {
     SDL_GetWindowSize(window->Handle(), &w, &h);
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 480);
-    EXPECT_EQ(SDL_GetWindowFlags(window->Handle()) & SDL_WINDOW_RESIZABLE, 0u);
+    EXPECT_NE(SDL_GetWindowFlags(window->Handle()) & SDL_WINDOW_RESIZABLE, 0u);
     EXPECT_FALSE(window->IsFullScreen());
     EXPECT_EQ(SDL_GetWindowFromID(window->Id()), window->Handle());
 
@@ -242,6 +246,270 @@ TEST_F(WindowTest, FullScreenCentresTheFrameAtAWholeNumberScale) {
     EXPECT_TRUE(window->IsFullScreen());
     window->ToggleFullScreen();
     EXPECT_FALSE(window->IsFullScreen());
+}
+
+// A 320 × 240 XRGB picture with a different colour at nearly every pixel, so that a scale or an
+// offset that is off by one pixel anywhere shows.
+SDL_Surface* Pattern(int width = 320, int height = 240) {
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(s->pixels) + y * s->pitch);
+        for (int x = 0; x < width; ++x) row[x] = 0x010101u + static_cast<std::uint32_t>(((x * 7) & 0xFF) << 16 | ((y * 5) & 0xFF) << 8 | ((x ^ y) & 0xFF));
+    }
+    return s;
+}
+
+std::uint32_t PatternAt(const SDL_Surface* s, int x, int y) {
+    return reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(s->pixels) + y * s->pitch)[x] & 0xFFFFFF;
+}
+
+// Output pixels that are not the picture enlarged by `scale` at `dst` (and black around it), outside `skip`.
+int WrongPixels(const std::vector<std::uint32_t>& screen, int w, int h, const SDL_Surface* picture, const SDL_Rect& dst,
+                int scale, const SDL_Rect& skip = {0, 0, 0, 0}) {
+    int wrong = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (x >= skip.x && y >= skip.y && x < skip.x + skip.w && y < skip.y + skip.h) continue;
+            const bool inside = x >= dst.x && y >= dst.y && x < dst.x + dst.w && y < dst.y + dst.h;
+            const std::uint32_t expect = inside ? PatternAt(picture, (x - dst.x) / scale, (y - dst.y) / scale) : 0u;
+            if (screen[static_cast<std::size_t>(y) * w + x] != expect) ++wrong;
+        }
+    }
+    return wrong;
+}
+
+int PictureDifferences(const std::vector<std::uint32_t>& picture, const SDL_Surface* expect) {
+    if (picture.size() != static_cast<std::size_t>(expect->w) * expect->h) return -1;
+    int differ = 0;
+    for (int y = 0; y < expect->h; ++y)
+        for (int x = 0; x < expect->w; ++x)
+            if (picture[static_cast<std::size_t>(y) * expect->w + x] != PatternAt(expect, x, y)) ++differ;
+    return differ;
+}
+
+std::string Output(const std::string& command) {
+    std::string out;
+    if (std::FILE* p = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+TEST_F(WindowTest, DefaultScaleIsTheLargestThatFitsAndALargerOneIsRefused) {
+    // No window manager: the usable area is the whole 1920 × 1080 screen.
+    EXPECT_EQ(platform::Window::LargestScale(320, 240), 4);
+    EXPECT_EQ(platform::Window::LargestScale(640, 480), 2);
+    std::string error;
+    auto window = platform::Window::Create("Pelloro", 320, 240, 0, false, &error);
+    ASSERT_NE(window, nullptr) << error;
+    Pump();
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window->Handle(), &w, &h);
+    EXPECT_EQ(w, 1280);
+    EXPECT_EQ(h, 960);
+    window.reset();
+
+    error.clear();
+    EXPECT_EQ(platform::Window::Create("Pelloro", 320, 240, 5, false, &error), nullptr);
+    EXPECT_NE(error.find("largest scale that fits is 4"), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+    // Full screen takes any scale: it only names the size the window comes back to.
+    error.clear();
+    window = platform::Window::Create("Pelloro", 320, 240, 5, true, &error);
+    EXPECT_NE(window, nullptr) << error;
+}
+
+TEST_F(WindowTest, PicturesThroughTheWindowAreTheBackBufferEnlargedByWholeNumbers) {
+    SDL_Surface* picture = Pattern();
+    for (int scale : {1, 3, 4}) {
+        SCOPED_TRACE("scale " + std::to_string(scale));
+        std::string error;
+        auto window = platform::Window::Create("Pelloro", 320, 240, scale, false, &error);
+        ASSERT_NE(window, nullptr) << error;
+        Pump();
+        window->Present(picture);
+        std::vector<std::uint32_t> screen;
+        int w = 0, h = 0;
+        ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+        ASSERT_EQ(w, 320 * scale);
+        ASSERT_EQ(h, 240 * scale);
+        EXPECT_EQ(window->LastScale(), scale);
+        EXPECT_EQ(WrongPixels(screen, w, h, picture, SDL_Rect{0, 0, w, h}, scale), 0);
+        std::vector<std::uint32_t> shown;
+        ASSERT_TRUE(window->ReadBack(shown, w, h));
+        EXPECT_EQ(PictureDifferences(shown, picture), 0);
+    }
+    SDL_FreeSurface(picture);
+}
+
+TEST_F(WindowTest, AResizedWindowShowsTheLargestWholeScaleCentredOnBlack) {
+    SDL_Surface* picture = Pattern();
+    std::string error;
+    auto window = platform::Window::Create("Pelloro", 320, 240, 2, false, &error);
+    ASSERT_NE(window, nullptr) << error;
+    Pump();
+    window->Present(picture);
+    const auto enlargedOnce = window->PictureUpdates();
+    SDL_SetWindowSize(window->Handle(), 1000, 800);
+    Pump();
+    // The shell repaints on resize: the last picture at the new size, without a new frame.
+    window->Repaint();
+    const SDL_Rect dst = window->LastDestination();
+    EXPECT_EQ(dst.w, 960);
+    EXPECT_EQ(dst.h, 720);
+    EXPECT_EQ(dst.x, 20);
+    EXPECT_EQ(dst.y, 40);
+    EXPECT_EQ(window->PictureUpdates(), enlargedOnce);
+    std::vector<std::uint32_t> screen;
+    int w = 0, h = 0;
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    ASSERT_EQ(w, 1000);
+    ASSERT_EQ(h, 800);
+    EXPECT_EQ(WrongPixels(screen, w, h, picture, dst, 3), 0);
+    // The next frame lands in the same place; the black around it stays.
+    window->Present(picture);
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    EXPECT_EQ(WrongPixels(screen, w, h, picture, dst, 3), 0);
+    // A window smaller than one picture is not allowed.
+    SDL_SetWindowSize(window->Handle(), 100, 100);
+    Pump();
+    SDL_GetWindowSize(window->Handle(), &w, &h);
+    EXPECT_GE(w, 320);
+    EXPECT_GE(h, 240);
+    SDL_FreeSurface(picture);
+}
+
+TEST_F(WindowTest, TheWindowCarriesTheDesktopEntrysClassAndTheIcon) {
+    if (Output("command -v xprop").empty()) GTEST_SKIP() << "xprop is not installed (package x11-utils)";
+    std::string error;
+    auto window = platform::Window::Create("Pelloro class check", 320, 240, 1, false, &error);
+    ASSERT_NE(window, nullptr) << error;
+    Pump();
+    const std::string id = "-name 'Pelloro class check'";
+    const std::string wmClass = Output("xprop " + id + " WM_CLASS 2>&1");
+    EXPECT_NE(wmClass.find("\"io.github.pelloro.Pelloro\", \"io.github.pelloro.Pelloro\""), std::string::npos) << wmClass;
+    const std::string icon = Output("xprop " + id + " _NET_WM_ICON 2>&1");
+    EXPECT_NE(icon.find("Icon (64 x 64)"), std::string::npos) << icon.substr(0, 200);
+}
+
+TEST_F(WindowTest, SignsAreDrawnOverThePictureAndNeverBecomePartOfIt) {
+    SDL_Surface* picture = Pattern();
+    std::string error;
+    auto window = platform::Window::Create("Pelloro", 320, 240, 3, false, &error);
+    ASSERT_NE(window, nullptr) << error;
+    Pump();
+    window->SetSign(platform::SignPlace::kCentre, "PAUSE");
+    window->SetSign(platform::SignPlace::kTopRight, "Volume 70 %");
+    window->SetSign(platform::SignPlace::kBottom, "The music could not start; check PELLORO_SOUNDFONT");
+    window->Present(picture);
+    const SDL_Rect dst = window->LastDestination();
+    const SDL_Rect centre = window->SignRect(platform::SignPlace::kCentre);
+    const SDL_Rect corner = window->SignRect(platform::SignPlace::kTopRight);
+    const SDL_Rect bottom = window->SignRect(platform::SignPlace::kBottom);
+    for (const SDL_Rect& r : {centre, corner, bottom}) {
+        EXPECT_GT(r.w, 0);
+        EXPECT_GE(r.x, dst.x);
+        EXPECT_GE(r.y, dst.y);
+        EXPECT_LE(r.x + r.w, dst.x + dst.w);
+        EXPECT_LE(r.y + r.h, dst.y + dst.h);
+    }
+    EXPECT_NEAR(centre.x + centre.w / 2, dst.x + dst.w / 2, 1);
+    EXPECT_NEAR(centre.y + centre.h / 2, dst.y + dst.h / 2, 1);
+    EXPECT_GT(corner.x, dst.x + dst.w / 2);
+    EXPECT_LT(corner.y + corner.h, dst.y + dst.h / 4);
+    EXPECT_GT(bottom.y, dst.y + dst.h / 2);
+
+    // The picture read back is the game's, whatever covers it.
+    std::vector<std::uint32_t> shown;
+    int w = 0, h = 0;
+    ASSERT_TRUE(window->ReadBack(shown, w, h));
+    EXPECT_EQ(PictureDifferences(shown, picture), 0);
+    // On the screen the sign darkens its box: most of it differs from the picture below.
+    std::vector<std::uint32_t> screen;
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    int covered = 0;
+    for (int y = centre.y; y < centre.y + centre.h; ++y)
+        for (int x = centre.x; x < centre.x + centre.w; ++x)
+            if (screen[static_cast<std::size_t>(y) * w + x] != PatternAt(picture, x / 3, y / 3)) ++covered;
+    EXPECT_GT(covered, centre.w * centre.h / 2);
+
+    // A next frame that changes some rows, some of them under the centre sign: those rows are redrawn,
+    // the sign stays on top, and the picture below it is the new one.
+    window->SetSign(platform::SignPlace::kTopRight, "");
+    window->SetSign(platform::SignPlace::kBottom, "");
+    SDL_Surface* next = Pattern();
+    for (int y : {0, 1, 60, 119, 120, 121, 200, 239}) {
+        SDL_Rect row{0, y, 320, 1};
+        SDL_FillRect(next, &row, 0x00A0B0C0u + static_cast<Uint32>(y));
+    }
+    window->Present(next);
+    ASSERT_TRUE(window->ReadBack(shown, w, h));
+    EXPECT_EQ(PictureDifferences(shown, next), 0);
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    EXPECT_EQ(WrongPixels(screen, w, h, next, dst, 3, centre), 0);
+    window->SetSign(platform::SignPlace::kTopRight, "Volume 70 %");
+    window->SetSign(platform::SignPlace::kBottom, "The music could not start; check PELLORO_SOUNDFONT");
+    window->Present(picture);
+
+    // Taking the signs away while no frame runs brings back the picture exactly, without enlarging it again.
+    const auto updates = window->PictureUpdates();
+    window->SetSign(platform::SignPlace::kCentre, "");
+    window->SetSign(platform::SignPlace::kTopRight, "");
+    window->SetSign(platform::SignPlace::kBottom, "");
+    window->Repaint();
+    EXPECT_EQ(window->PictureUpdates(), updates);
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    EXPECT_EQ(WrongPixels(screen, w, h, picture, dst, 3), 0);
+
+    // A long message, as a fatal error is shown, wraps inside the picture and keeps every line.
+    std::string message;
+    for (int i = 0; i < 6; ++i) message += "The line number " + std::to_string(i) + " of a message of about fifty letters. ";
+    window->SetSign(platform::SignPlace::kCentre, message);
+    window->Repaint();
+    const SDL_Rect box = window->SignRect(platform::SignPlace::kCentre);
+    EXPECT_LE(box.w, dst.w);
+    EXPECT_GE(box.h, 6 * platform::SignPainter::kTextPixels * 3) << "fewer lines than the text needs";
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    EXPECT_EQ(WrongPixels(screen, w, h, picture, dst, 3, box), 0) << "the picture outside the sign changed";
+    SDL_FreeSurface(next);
+    SDL_FreeSurface(picture);
+}
+
+TEST_F(WindowTest, XvfbsGlDriverIsFoundToDrawOnTheCpu) {
+    if (glRenderer.empty()) GTEST_SKIP() << "the X server offers no GL";
+    EXPECT_TRUE(platform::IsSoftwareGlRenderer(glRenderer)) << glRenderer;
+    EXPECT_EQ(platform::DecideRenderer("", glRenderer).path, platform::RenderPath::kSoftware);
+    // The probe ran in a child: this process has no GL context of its own.
+    EXPECT_EQ(SDL_GL_GetCurrentContext(), nullptr);
+}
+
+TEST_F(WindowTest, TheAcceleratedPathDrawsTheSamePicture) {
+    // Forced onto Mesa's llvmpipe, which Xvfb offers: what a GPU driver would do, on the CPU.
+    platform::UseRenderer({platform::RenderPath::kAccelerated, "opengl", "test"});
+    SDL_Surface* picture = Pattern();
+    std::string error;
+    auto window = platform::Window::Create("Pelloro", 320, 240, 3, false, &error);
+    ASSERT_NE(window, nullptr) << error;
+    if (window->Path() != platform::RenderPath::kAccelerated) GTEST_SKIP() << "no GL renderer on this X server";
+    Pump();
+    window->SetSign(platform::SignPlace::kCentre, "PAUSE");
+    window->Present(picture);
+    std::vector<std::uint32_t> shown;
+    int w = 0, h = 0;
+    ASSERT_TRUE(window->ReadBack(shown, w, h));
+    EXPECT_EQ(PictureDifferences(shown, picture), 0);
+    window->SetSign(platform::SignPlace::kCentre, "");
+    const auto updates = window->PictureUpdates();
+    window->Repaint();
+    EXPECT_EQ(window->PictureUpdates(), updates);
+    std::vector<std::uint32_t> screen;
+    ASSERT_TRUE(window->ReadBackScreen(screen, w, h));
+    ASSERT_EQ(w, 960);
+    EXPECT_EQ(WrongPixels(screen, w, h, picture, SDL_Rect{0, 0, w, h}, 3), 0);
+    SDL_FreeSurface(picture);
 }
 
 }  // namespace

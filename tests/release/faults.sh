@@ -53,7 +53,7 @@ window_case() {  # LABEL EXPECT_BOX(0|1) CMD...   returns 1 when a check failed
   # In the ASan build a window run looks for memory errors but not for leaks: the GL driver's JIT code
   # and D-Bus keep allocations for the life of the process that LeakSanitizer can neither unwind nor
   # tell from leaks. The headless runs here and the soak do check for leaks.
-  ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" "$@" --demo --seed 1 2>"$work/err" >/dev/null &
+  ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" "$@" --demo --seed 1 --scale 1 2>"$work/err" >/dev/null &
   local pid=$! box=0
   if [ "$expect_box" = 1 ] || grep -q "$midi_message" "$work/err" 2>/dev/null; then
     if dismiss_box; then box=1; else fail "$label: no message box to dismiss"; fi
@@ -152,6 +152,54 @@ if [ "$can_hide" = 1 ]; then
     window_case "no SoundFont, window" 1 "${hidden[@]}" /usr/share/sounds/sf2 env -u PELLORO_SOUNDFONT "$program"
   ) || failures=$((failures + 1))
 fi
+
+stop_xvfb
+
+# --- where SDL's message box cannot open (an X server without fonts) ----------------------------
+# Every message must still reach the screen: the MIDI message over the game, a fatal one in the
+# window until a key is pressed.
+start_xvfb -fp built-ins
+(
+  export SDL_AUDIODRIVER=nonexistent
+  label="no box, no audio device"
+  ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" "$program" --demo --seed 1 --scale 1 2>"$work/err" >/dev/null &
+  pid=$!
+  sleep 3
+  xwininfo -display "$DISPLAY" -root -tree | grep -q '"Error"' && fail "$label: a message box opened after all"
+  import -display "$DISPLAY" -window root -crop 320x60+352+444 +repage "$work/banner.png" 2>/dev/null
+  # The banner's white text on its dark box: over 90 pixels near white where the game has about 35.
+  light=$(convert "$work/banner.png" -colorspace gray -threshold 90% -format "%[fx:mean*w*h]" info: 2>/dev/null || echo 0)
+  kill -TERM "$pid"; wait "$pid" || true
+  grep -qxF "$midi_message" "$work/err" || fail "$label: no '$midi_message' on standard error"
+  [ "${light%.*}" -gt 90 ] || fail "$label: no message drawn over the game (light pixels: $light)"
+  [ "$failures" = 0 ] && echo "$label: the message drawn over the game ($light light pixels)"
+  exit "$failures"
+) || failures=$((failures + 1))
+if [ -n "${BARE_PROGRAM:-}" ]; then
+  (
+    label="no box, a missing text"
+    mkdir -p "$work/bare"
+    cd "$work/bare"
+    ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0" SDL_AUDIODRIVER=dummy "$BARE_PROGRAM" --scale 1 2>"$work/err" >/dev/null &
+    pid=$!
+    sleep 3
+    kill -0 "$pid" 2>/dev/null || fail "$label: ended without waiting for the player"
+    import -display "$DISPLAY" -window root -crop 320x240+352+264 +repage "$work/message.png" 2>/dev/null
+    light=$(convert "$work/message.png" -colorspace gray -threshold 90% -format "%[fx:mean*w*h]" info: 2>/dev/null || echo 0)
+    id=$(xwininfo -display "$DISPLAY" -root -tree | awk '/"Pelloro"/ { print $1; exit }')
+    [ -n "$id" ] && xdotool windowfocus --sync "$id" key space 2>/dev/null
+    status=0
+    for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid"; fail "$label: a key did not close the message"; fi
+    wait "$pid" || status=$?
+    [ "$status" = 1 ] || fail "$label: exit status $status, not 1"
+    grep -q "TTexDb : ファイルがありません" "$work/err" || fail "$label: the message is not on standard error"
+    [ "${light%.*}" -gt 100 ] || fail "$label: no message drawn in the window (light pixels: $light)"
+    [ "$failures" = 0 ] && echo "$label: the message drawn in the window ($light light pixels), a key ended it with status 1"
+    exit "$failures"
+  ) || failures=$((failures + 1))
+fi
+stop_xvfb
 
 if [ "$failures" -gt 0 ]; then
   echo "faults: $failures failure(s)" >&2

@@ -247,6 +247,41 @@ std::vector<std::uint8_t> EncodePng(int width, int height, const std::vector<std
 
 }  // namespace
 
+// A 32-bit bitmap with an alpha channel (BITMAPV4HEADER, bit fields), the one kind of image with
+// alpha that SDL reads without an image library: the window's icon is embedded in this form.
+static std::vector<std::uint8_t> EncodeBmp32(int width, int height, const std::vector<std::uint8_t>& rgba) {
+    constexpr std::uint32_t kFileHeader = 14, kInfoHeader = 108;
+    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(width) * static_cast<std::uint32_t>(height) * 4;
+    std::vector<std::uint8_t> out;
+    auto le16 = [&](std::uint32_t v) { out.push_back(v & 0xFF), out.push_back((v >> 8) & 0xFF); };
+    auto le32 = [&](std::uint32_t v) { le16(v & 0xFFFF), le16(v >> 16); };
+    out.push_back('B');
+    out.push_back('M');
+    le32(kFileHeader + kInfoHeader + pixelBytes);
+    le32(0);
+    le32(kFileHeader + kInfoHeader);
+    le32(kInfoHeader);
+    le32(static_cast<std::uint32_t>(width));
+    le32(static_cast<std::uint32_t>(height));  // bottom-up
+    le16(1);
+    le16(32);
+    le32(3);  // BI_BITFIELDS
+    le32(pixelBytes);
+    le32(2835), le32(2835), le32(0), le32(0);
+    le32(0x00FF0000), le32(0x0000FF00), le32(0x000000FF), le32(0xFF000000);
+    le32(0x73524742);  // 'sRGB'
+    for (int i = 0; i < 12; ++i) le32(0);  // endpoints and gamma, unused with sRGB
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const std::uint8_t* p = &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+            out.insert(out.end(), {p[2], p[1], p[0], p[3]});
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> WindowIcon() { return EncodeBmp32(64, 64, DrawIcon(64)); }
+
 // Writes icon-32.png, icon-64.png and icon-128.png into `dir`; false when a file cannot be written.
 bool WriteIcons(const std::string& dir) {
     for (int size : {32, 64, 128}) {

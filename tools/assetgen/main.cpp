@@ -34,6 +34,8 @@ bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {
 
 // The desktop icons, drawn from the squirrel's head (Icons.cpp).
 bool WriteIcons(const std::string& dir);
+// The window's 64-pixel icon as a 32-bit bitmap with alpha.
+std::vector<std::uint8_t> WindowIcon();
 
 int main(int argc, char** argv) {
     std::string outDir, contactSheet, sceneMock, iconDir;
@@ -64,6 +66,7 @@ int main(int argc, char** argv) {
         ok = Write(outDir + "/walk.wav", audio::MakeWalk()) && ok;
         ok = Write(outDir + "/miss.wav", audio::MakeMiss()) && ok;
         ok = Write(outDir + "/bgm0.mid", audio::MakeSong()) && ok;
+        ok = Write(outDir + "/icon64.bmp", WindowIcon()) && ok;
     }
     if (!contactSheet.empty()) ok = Write(contactSheet, art::EncodeBmp24(art::ContactSheet(images))) && ok;
     if (!sceneMock.empty()) ok = Write(sceneMock, art::EncodeBmp24(art::SceneMock(images))) && ok;
