@@ -16,8 +16,13 @@
 
 #include "game/Demo.h"
 #include "shell/Mainunit.h"
+#include "support/TestMedia.h"
 
 namespace {
+
+struct TempFolder : testmedia::TempFolder {
+    TempFolder() : testmedia::TempFolder("pelloro-clip") {}
+};
 
 namespace fs = std::filesystem;
 using Picture = std::vector<std::uint32_t>;
@@ -38,20 +43,6 @@ constexpr bool kThreadSanitizer = false;
 
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "pelloro-clip.XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (fs::path(path) / name).string(); }
-    std::string path;
-};
 
 struct Rect {
     int left, top, width, height;
