@@ -97,8 +97,15 @@ protected:
         platform::Window::PrepareVideo();
         // As the program does it, before its own video starts: the X server's GL, asked in a child.
         glRenderer = platform::ProbeGlRendererApart(10000);
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) skipReason = std::string("SDL cannot open the X display: ") + SDL_GetError();
-        else videoUp = true;
+        // A loaded machine may keep a new server from answering for a moment: try a few times.
+        for (int attempt = 0; attempt < 10 && !videoUp; ++attempt) {
+            if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+                videoUp = true;
+            } else {
+                skipReason = std::string("SDL cannot open the X display: ") + SDL_GetError();
+                SDL_Delay(300);
+            }
+        }
     }
     static void TearDownTestSuite() {
         if (videoUp) SDL_Quit();
