@@ -186,7 +186,11 @@ private:
         SDL_AudioSpec deviceFormat{};
         char* name = nullptr;
         int native = 0;
+#if SDL_VERSION_ATLEAST(2, 24, 0)
         if (SDL_GetDefaultAudioInfo(&name, &deviceFormat, 0) == 0) native = deviceFormat.freq;
+#else
+        (void)deviceFormat;  // an SDL that cannot tell (emscripten's port): the device's rate comes from the opening
+#endif
         SDL_free(name);
         return native == 48000 || native == 96000 ? 48000 : kOfflineRate;
     }

@@ -212,7 +212,12 @@ void FluidSynthOutput::Render(std::int32_t* mix, int frames, int channels) {
 }
 
 std::unique_ptr<FluidSynthOutput> FluidSynthOutput::For(const AudioOutput& output) {
+#ifdef __EMSCRIPTEN__
+    // The browser build has no threads; its SoundFont is a small one, loaded before the first frame.
+    return std::make_unique<FluidSynthOutput>(output.Rate(), true);
+#else
     return std::make_unique<FluidSynthOutput>(output.Rate(), !output.IsRealtime());
+#endif
 }
 
 std::string FluidSynthOutput::RejectedChoice() {

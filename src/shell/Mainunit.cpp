@@ -83,7 +83,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
     startupLog.push_back(VekDraw.Init(window.get()) ? "draw" : "draw (not ready)");
-    if (sdlInput && !options.demo) inputSwitch.Use(sdlInput.get());
+    if (sdlInput && !options.demo && !options.scriptedKeys) inputSwitch.Use(sdlInput.get());
     startupLog.push_back(VekInput.Init(&inputSwitch) ? "input" : "input (not ready)");
     startupLog.push_back(VekSound.Init(audio.get()) ? "sound" : "sound (not ready)");
     startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get())
@@ -115,7 +115,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     // 9. Only now can the first tick arrive. Headless runs are driven frame by frame instead.
     if (options.headless) {
         headless = std::make_unique<THeadless>(*this, options);
-    } else {
+    } else if (options.frameClock) {
         HITimer.SetEnabled(true);
         HITimer.Start();
         startupLog.push_back("timer");

@@ -45,6 +45,11 @@ struct TMainOptions {
     std::string trace;
     bool autoPause = true;  // pause when the window loses the focus (--no-auto-pause: keep playing)
     platform::TimerService* timerService = nullptr;  // tests: a timer that can refuse
+    // False where there are no threads (the browser): no frame clock; the caller's own loop runs
+    // HITimerTimer every kFrameInterval ms.
+    bool frameClock = true;
+    // With a window, keys still come from Script() (the browser's key script), not the keyboard.
+    bool scriptedKeys = false;
 };
 
 class TGameMainMode;

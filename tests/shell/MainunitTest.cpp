@@ -2,10 +2,13 @@
 #include "shell/Mainunit.h"
 
 #include <SDL.h>
+#include <algorithm>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include "devices/Vekdraw.h"
 #include "game/Gamemain.h"
+#include "game/Trace.h"
 #include "kernel/Kernel.h"
 #include "platform/Resources.h"
 #include "support/TestMedia.h"
@@ -113,6 +116,43 @@ TEST(MainForm, AFailingFrameStopsTheGameAndKeepsTheMessage) {
     EXPECT_FALSE(form.RunHeadlessFrame()) << "no frame runs after a failed one";
     EXPECT_EQ(form.FrameNumber(), 0);
     EXPECT_EQ(form.Run(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A window whose frames a loop of the caller's runs (the browser's) and whose keys are a script's.
+TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
+    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) GTEST_SKIP() << "no offscreen video: " << SDL_GetError();
+    {
+        TMainOptions options;
+        options.scale = 1;
+        options.seed = 7;
+        options.frameClock = false;
+        options.scriptedKeys = true;
+        TMainForm form(options);
+        const auto& log = form.StartupLog();
+        EXPECT_EQ(std::count(log.begin(), log.end(), std::string("timer")), 0) << "a frame clock was started";
+        SDL_Delay(100);  // a clock, had one started, would have ticked by now
+        SDL_PumpEvents();
+        EXPECT_EQ(form.FrameNumber(), 0);
+        for (int i = 0; i < 60; ++i) form.HITimerTimer(nullptr);
+        ASSERT_NE(form.MainMode(), nullptr);
+        const std::string title = TraceLine(*form.MainMode(), 59);
+        EXPECT_NE(title.find("\"scene\":0"), std::string::npos) << title;
+        form.Script().SetKey(57, true);  // Space, from the script: the keyboard itself is not read
+        for (int i = 0; i < 3; ++i) form.HITimerTimer(nullptr);
+        form.Script().SetKey(57, false);
+        for (int i = 0; i < 20; ++i) form.HITimerTimer(nullptr);
+        const std::string play = TraceLine(*form.MainMode(), form.FrameNumber() - 1);
+        EXPECT_NE(play.find("\"scene\":1"), std::string::npos) << play;
+        EXPECT_EQ(form.FrameNumber(), 83);
+    }
+    SDL_Quit();
+    ::unsetenv("SDL_VIDEODRIVER");
 }
 
 }  // namespace

@@ -587,6 +587,11 @@ TEST(Assetgen, RebuildsEveryCommittedMediumByteForByte) {
         ASSERT_TRUE(platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/resources/" + file, committed));
         EXPECT_TRUE(made == committed) << file << " differs from resources/" << file;
     }
+    // The browser build's SoundFont is a file beside the resources, not one of them.
+    std::vector<std::uint8_t> made, committed;
+    ASSERT_TRUE(platform::ReadWholeFile((dir / "pelloro.sf2").string(), made));
+    ASSERT_TRUE(platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/resources/pelloro.sf2", committed));
+    EXPECT_TRUE(made == committed) << "pelloro.sf2 differs from resources/pelloro.sf2";
     std::filesystem::remove_all(dir);
 #endif
 }

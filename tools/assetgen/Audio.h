@@ -9,5 +9,7 @@ std::vector<std::uint8_t> MakeGet();   // get.wav: mono 8-bit, a two-note pick-u
 std::vector<std::uint8_t> MakeWalk();  // walk.wav: stereo 16-bit, steps on leaves, loopable
 std::vector<std::uint8_t> MakeMiss();  // miss.wav: stereo 16-bit, a falling phrase
 std::vector<std::uint8_t> MakeSong();  // bgm0.mid: format 0, three channels, 15 bars
+// pelloro.sf2: the song's three instruments (bank 0, programs 8, 12 and 79), for the browser build
+std::vector<std::uint8_t> MakeSoundFont();
 
 }  // namespace audio

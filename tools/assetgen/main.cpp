@@ -1,5 +1,5 @@
 // assetgen OUTDIR [--contact-sheet FILE] [--scene-mock FILE] [--icons DIR]
-// Writes every bitmap, wave and the song of the game into OUTDIR. The output depends on nothing but
+// Writes every bitmap, wave and the song of the game, and the song's SoundFont, into OUTDIR. The output depends on nothing but
 // this program, so the committed resources can be rebuilt byte for byte.
 #include <cstdio>
 #include <cstring>
@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
         ok = Write(outDir + "/walk.wav", audio::MakeWalk()) && ok;
         ok = Write(outDir + "/miss.wav", audio::MakeMiss()) && ok;
         ok = Write(outDir + "/bgm0.mid", audio::MakeSong()) && ok;
+        ok = Write(outDir + "/pelloro.sf2", audio::MakeSoundFont()) && ok;
         ok = Write(outDir + "/icon64.bmp", WindowIcon()) && ok;
     }
     if (!contactSheet.empty()) ok = Write(contactSheet, art::EncodeBmp24(art::ContactSheet(images))) && ok;
