@@ -159,12 +159,12 @@ void BM_AudioCallbackWithMusicOneSecond(benchmark::State& state) {
         state.SkipWithError("no SoundFont");
         return;
     }
-    ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 1);
     auto output = platform::AudioOutput::OpenOffline(kRate, 16, true);
     output->SetVolume(80);
     TVekMidi midi;
     TVekSound sound;
-    if (!midi.Init(platform::FluidSynthOutput::For(*output), false, output.get()) || !sound.Init(output.get()) || !midi.Play("BGM0", true)) {
+    if (!midi.Init(std::make_unique<platform::FluidSynthOutput>(kRate, true, soundFont), false, output.get()) ||
+        !sound.Init(output.get()) || !midi.Play("BGM0", true)) {
         state.SkipWithError("the game's song does not play");
         return;
     }

@@ -196,8 +196,11 @@ int main(int argc, char** argv) {
         // With only an X display named, X is the one to talk to: probing Wayland first only adds noise.
         if ((!driver || !*driver) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
-        // The window class the desktop entry names; the renderer is chosen once video is up.
+        // The window class the desktop entry names, and the renderer: accelerated where the GL driver
+        // is a hardware one, our own enlarging where it runs on the CPU.
         platform::Window::PrepareVideo();
+        const platform::RendererChoice& renderer = platform::ChooseRenderer();
+        if (verbose) std::fprintf(stderr, "pelloro: renderer: %s\n", renderer.reason.c_str());
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0 &&
             SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             std::fprintf(stderr, "pelloro: cannot open display %s (%s); check DISPLAY, or run 'pelloro --headless'\n",
@@ -215,9 +218,6 @@ int main(int argc, char** argv) {
             SDL_Quit();
             return 1;
         }
-        // Accelerated where the GL driver is a hardware one, our own enlarging where it runs on the CPU.
-        const platform::RendererChoice& renderer = platform::ChooseRenderer();
-        if (verbose) std::fprintf(stderr, "pelloro: renderer: %s\n", renderer.reason.c_str());
         if (options.scale > 0 && !options.fullScreen) {
             const int largest = platform::Window::LargestScale(320, 240);
             if (options.scale > largest) {

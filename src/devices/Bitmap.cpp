@@ -220,8 +220,8 @@ TBitmapRefusal Check(Bytes bytes, Header& h) {
     return TBitmapRefusal::None;
 }
 
-// 16- and 32-bit pixels by their masks, each channel scaled to 8 bits as v × 255 / max, rounded
-// down: full scale stays full scale whatever the channel's width.
+// 16- and 32-bit pixels by their masks (alpha is dropped), each channel scaled to 8 bits as
+// v × 255 / max, rounded down: full scale stays full scale whatever the channel's width.
 SDL_Surface* DecodeBitFields(Bytes bytes, const Header& h) {
     SDL_Surface* out = SDL_CreateRGBSurfaceWithFormat(0, h.width, h.rows, 32, SDL_PIXELFORMAT_RGB888);
     if (!out) return nullptr;
@@ -270,15 +270,14 @@ TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     if (out.refusal != TBitmapRefusal::None) return out;
     out.refusal = TBitmapRefusal::Undecodable;
     if (!format || bytes.size() > INT_MAX) return out;
-    // SDL widens 16-bit channels unevenly (5-6-5 white becomes 0xFFFEFF in 32 bits), so those are
-    // ours, as are bit fields SDL has no pixel format for.
+    // SDL widens channels narrower or wider than a byte its own way (5-6-5 white becomes 0xFFFEFF in
+    // 32 bits), so 16-bit pixels and bit fields are decoded here, alike whatever their masks.
     SDL_Surface* loaded = nullptr;
-    if (h.bits != 16) {
-        SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-        if (!stream) return out;
+    if (h.bits == 16 || h.compression == kBitFields) {
+        loaded = DecodeBitFields(bytes, h);
+    } else if (SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()))) {
         loaded = SDL_LoadBMP_RW(stream, 1);
     }
-    if (!loaded && (h.bits == 16 || h.compression == kBitFields)) loaded = DecodeBitFields(bytes, h);
     if (!loaded) return out;
     SDL_Surface* converted = nullptr;
     if (loaded->w == h.width && loaded->h == h.rows) converted = SDL_ConvertSurface(loaded, format, 0);

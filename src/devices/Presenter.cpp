@@ -59,7 +59,13 @@ void TWindowPresenter::Present(const SDL_Surface* backBuffer) {
     if (!frame || frame->format->format != backBuffer->format->format) return;
     offsetX = (frameWidth - backBuffer->w) >> 1;
     offsetY = (frameHeight - backBuffer->h) >> 1;
-    SDL_FillRect(frame, nullptr, 0);
+    // The black around the back buffer stays from the first frame; it is cleared again only when the
+    // back buffer's size changes.
+    if (backBuffer->w != framedWidth || backBuffer->h != framedHeight) {
+        SDL_FillRect(frame, nullptr, 0);
+        framedWidth = backBuffer->w;
+        framedHeight = backBuffer->h;
+    }
     if (offsetX >= 0 && offsetY >= 0) pixels::CopySurface(frame, offsetX, offsetY, backBuffer);
     window->Present(frame);
 }

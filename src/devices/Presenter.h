@@ -61,6 +61,7 @@ private:
     int frameWidth, frameHeight;
     SDL_Surface* frame = nullptr;
     int offsetX = 0, offsetY = 0;
+    int framedWidth = 0, framedHeight = 0;  // the back buffer size the frame was last cleared for
     mutable std::vector<std::uint32_t> readBack;
     mutable bool stale = false;
 };

@@ -333,7 +333,11 @@ const std::vector<std::uint32_t>& TVekDraw::PresentedPicture() const {
 
 bool TVekDraw::Update() {
     if (!ready) return false;
-    presenter->Present(backBuffer);
+    try {
+        presenter->Present(backBuffer);
+    } catch (const std::bad_alloc&) {
+        return false;  // the recorder could not keep the picture
+    }
     ++presentCount;
     return true;
 }
@@ -356,5 +360,9 @@ std::uint32_t TVekDraw::RgbAt(int x, int y) const {
 
 bool TVekDraw::SavePresentedBmp(const std::string& path) const {
     if (!presenter) return false;
-    return bitmap::WriteBmp24(path, presenter->PictureWidth(), presenter->PictureHeight(), presenter->Picture());
+    try {
+        return bitmap::WriteBmp24(path, presenter->PictureWidth(), presenter->PictureHeight(), presenter->Picture());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }

@@ -183,13 +183,13 @@ public:
 private:
     // The default device's own rate, where SDL can tell it, so that nothing is resampled on the way.
     static int NativeRate() {
-        SDL_AudioSpec spec{};
+        SDL_AudioSpec deviceFormat{};
         char* name = nullptr;
         int native = 0;
 #if SDL_VERSION_ATLEAST(2, 24, 0)
-        if (SDL_GetDefaultAudioInfo(&name, &spec, 0) == 0) native = spec.freq;
+        if (SDL_GetDefaultAudioInfo(&name, &deviceFormat, 0) == 0) native = deviceFormat.freq;
 #else
-        (void)spec;  // an SDL that cannot tell (emscripten's port): the device's rate comes from the opening
+        (void)deviceFormat;  // an SDL that cannot tell (emscripten's port): the device's rate comes from the opening
 #endif
         SDL_free(name);
         return native == 48000 || native == 96000 ? 48000 : kOfflineRate;

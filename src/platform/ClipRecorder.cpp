@@ -1,8 +1,10 @@
 #include "platform/ClipRecorder.h"
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <gif_lib.h>
 #include <libimagequant.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +21,9 @@ constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 0xRRGGBB value
 // libimagequant's speed (1 best .. 10 fastest). The game's frames hardly ever need the quantiser;
 // when one does (a picture of many colours), 8 halves the time of 6 for a mean error larger by a tenth.
 constexpr int kQuantiserSpeed = 8;
+// The worker's niceness: well below the game's frames, still far above idle (an encoder starved under
+// load would fall behind and end the clip).
+constexpr int kWorkerNice = 10;
 
 // The distinct colours of a frame while they fit a palette: an open-addressed table of 512 slots.
 class ColourTable {
@@ -49,6 +54,17 @@ private:
     int limit;
 };
 
+// Debian's libimagequant spreads a frame over every core through OpenMP; a clip's encoder must leave
+// the other core to the game's frames, so each thread that quantises asks OpenMP for a team of one.
+// Looked up at run time: a libimagequant built without OpenMP needs nothing.
+void QuantiseOnThisThreadOnly() {
+    using SetThreads = void (*)(int);
+    static const auto setThreads = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    thread_local bool done = false;
+    if (setThreads && !done) setThreads(1);
+    done = true;
+}
+
 std::string GifError(int code) {
     const char* text = GifErrorString(code);
     return text ? text : "unknown giflib error " + std::to_string(code);
@@ -75,6 +91,7 @@ bool GifClipWriter::Open(const std::string& target) {
     path = target;
     error.clear();
     frames = 0;
+    quantisedFrames = 0;
     width = height = 0;
     // Created as any file the user saves (0666 less the umask); giflib's own open would make it private.
     const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -208,9 +225,10 @@ bool GifClipWriter::WriteFrame(int left, int top, int w, int h, bool keepUnchang
                 for (std::uint8_t& index : indices)
                     if (index == 255) index = static_cast<std::uint8_t>(transparentIndex);
         }
-    } else if (!Quantise(left, top, w, h, anyUnchanged)) {
+    } else {
+        ++quantisedFrames;
         // Transparency could not be kept beside the quantised colours: every pixel of the rectangle then.
-        if (!error.empty() || !Quantise(left, top, w, h, false)) return false;
+        if (!Quantise(left, top, w, h, anyUnchanged) && (!error.empty() || !Quantise(left, top, w, h, false))) return false;
     }
 
     int mapSize = 2;
@@ -263,6 +281,7 @@ bool GifClipWriter::Quantise(int left, int top, int w, int h, bool keepUnchanged
             out[3] = unchanged ? 0 : 255;
         }
     }
+    QuantiseOnThisThreadOnly();
     liq_image* image = liq_image_create_rgba(quantiser, rgba.data(), w, h, 0);
     if (!image) {
         error = "Cannot quantise a frame of the clip (out of memory); close other programs and try again.";
@@ -325,7 +344,8 @@ bool GifClipWriter::Close() {
 ClipRecorder::~ClipRecorder() { Stop(); }
 
 bool ClipRecorder::Start(const std::string& target) {
-    Join();
+    // The worker of a clip still recording waits for more frames: it must be told to finish, not only joined.
+    Stop();
     {
         std::lock_guard lock(mutex);
         error.clear();
@@ -444,6 +464,9 @@ std::string ClipRecorder::Error() const {
 }
 
 void ClipRecorder::Work() {
+    // Encoding is background work: woken by AddFrame, a worker of the game's own priority would often
+    // take the core from the frame that woke it. A failure only leaves the priority as it was.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNice);
     bool failed = false;
     for (;;) {
         Frame frame;

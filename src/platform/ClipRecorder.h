@@ -38,6 +38,8 @@ public:
 
     bool IsOpen() const { return gif != nullptr; }
     int Frames() const { return frames; }
+    // Frames whose colours went through the quantiser (the others kept their colours exactly).
+    int QuantisedFrames() const { return quantisedFrames; }
     const std::string& Error() const { return error; }
 
 private:
@@ -51,6 +53,7 @@ private:
     std::string path;
     std::string error;
     int frames = 0;
+    int quantisedFrames = 0;
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> current;
@@ -76,8 +79,8 @@ public:
     ClipRecorder(const ClipRecorder&) = delete;
     ClipRecorder& operator=(const ClipRecorder&) = delete;
 
-    // Creates the file and starts taking frames; a clip still being finished is waited for first.
-    // False, with Error(), when the file cannot be created.
+    // Creates the file and starts taking frames; a clip still recording or being finished is ended and
+    // waited for first. False, with Error(), when the file cannot be created.
     bool Start(const std::string& path);
     // Queues one game frame. True while the clip takes more frames after this one; false once it has
     // ended: the 1500th frame filled it, the encoder failed, the picture changed size, or the encoder

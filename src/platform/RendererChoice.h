@@ -25,9 +25,16 @@ RendererChoice DecideRenderer(std::string_view renderDriverVariable, std::string
 
 // GL_RENDERER of a context on a hidden window, or empty when GL is not available. Video must be up.
 std::string ProbeGlRenderer();
+// The same from a child process that starts SDL's video by itself (call it before SDL_Init); empty
+// when the child fails or takes longer than `timeoutMs` to answer.
+std::string ProbeGlRendererApart(int timeoutMs);
+// True when `driDirectory` (/dev/dri) holds a GPU device node (card*, renderD*).
+bool HasGpuDevice(const std::string& driDirectory);
 
-// Decides for this machine (reads SDL_RENDER_DRIVER, probes GL only when it is unset), remembers the
-// choice for the windows created after it and returns it. Video must be up.
+// Decides for this machine, remembers the choice for the windows created after it and returns it:
+// SDL_RENDER_DRIVER when set; software when LIBGL_ALWAYS_SOFTWARE is set or there is no GPU device;
+// else by the GL driver's name, asked in a child process. Call it after the video hints and before
+// SDL_Init (afterwards it asks in this process).
 const RendererChoice& ChooseRenderer();
 
 // What windows use: the last ChooseRenderer or UseRenderer, else the software path.

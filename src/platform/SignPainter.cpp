@@ -4,6 +4,7 @@
 #include <SDL2/SDL_ttf.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/TextRenderer.h"
 
@@ -85,6 +86,10 @@ std::vector<std::string> WrapText(std::string_view utf8, int maxWidth,
     return lines;
 }
 
+SignPainter::SignPainter() : fontPath(TextFontPath()) {}
+
+SignPainter::SignPainter(std::string path) : fontPath(std::move(path)) {}
+
 SignPainter::~SignPainter() {
     for (auto& [size, font] : fonts) {
         if (font) TTF_CloseFont(font);
@@ -95,7 +100,7 @@ SignPainter::~SignPainter() {
 TTF_Font* SignPainter::Font(int pixels) {
     if (auto found = fonts.find(pixels); found != fonts.end()) return found->second;
     TTF_Font* font = nullptr;
-    const std::string path = TextFontPath();
+    const std::string& path = fontPath;
     if (!path.empty() && !ttfFailed) {
         if (!ttfStarted) {
             ttfStarted = TTF_Init() == 0;

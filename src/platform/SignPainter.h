@@ -28,7 +28,9 @@ public:
     static constexpr int kLargePixels = 32;  // a short word alone in the centre, such as "PAUSE"
     static constexpr int kMaxLines = 8;
 
-    SignPainter() = default;
+    // The font of the game's text (TextFontPath()), or the one at `fontPath`; none when it is empty.
+    SignPainter();
+    explicit SignPainter(std::string fontPath);
     ~SignPainter();
     SignPainter(const SignPainter&) = delete;
     SignPainter& operator=(const SignPainter&) = delete;
@@ -44,6 +46,7 @@ public:
 private:
     TTF_Font* Font(int pixels);
 
+    std::string fontPath;
     std::map<int, TTF_Font*> fonts;
     bool ttfStarted = false;
     bool ttfFailed = false;

@@ -62,12 +62,13 @@ void WidenRow(std::uint8_t* out, const std::uint8_t* in, int count, int scale) {
 
 // Enlarges `src` by the whole number `scale` into `dst` at `at`: each row is widened once, in the
 // destination's format, and the widened row is copied for the rows that repeat it.
-void Enlarge(const SDL_Surface* src, SDL_Surface* dst, const SDL_Rect& at, int scale, std::vector<std::uint8_t>& rowBuffer) {
+void Enlarge(const SDL_Surface* src, SDL_Surface* dst, const SDL_Rect& at, int scale, int firstRow, int endRow,
+             std::vector<std::uint8_t>& rowBuffer) {
     const int bytes = dst->format->BytesPerPixel;
     const bool sameFormat = src->format->format == dst->format->format;
     if (!sameFormat) rowBuffer.resize(static_cast<std::size_t>(src->w) * bytes);
     const std::size_t rowBytes = static_cast<std::size_t>(at.w) * bytes;
-    for (int sy = 0; sy < src->h; ++sy) {
+    for (int sy = std::max(firstRow, 0); sy < std::min(endRow, src->h); ++sy) {
         const std::uint8_t* in = RowOf(src, sy);
         if (!sameFormat) {
             if (SDL_ConvertPixels(src->w, 1, src->format->format, in, src->pitch, dst->format->format, rowBuffer.data(),
@@ -298,8 +299,18 @@ bool Window::KeepPicture(const SDL_Surface* backBuffer) {
             SDL_SetSurfaceBlendMode(picture, SDL_BLENDMODE_NONE);
             drawnSurface = nullptr;  // a picture of another size needs a new layout and new black around it
         }
+        // Only the rows that changed are kept, enlarged and pushed: most of a frame is the frame before.
         const std::size_t rowBytes = static_cast<std::size_t>(backBuffer->w) * backBuffer->format->BytesPerPixel;
-        for (int y = 0; y < backBuffer->h; ++y) std::memcpy(RowOf(picture, y), RowOf(backBuffer, y), rowBytes);
+        changedBands.clear();
+        for (int y = 0; y < backBuffer->h; ++y) {
+            if (!newShape && std::memcmp(RowOf(picture, y), RowOf(backBuffer, y), rowBytes) == 0) continue;
+            std::memcpy(RowOf(picture, y), RowOf(backBuffer, y), rowBytes);
+            if (!changedBands.empty() && changedBands.back().second == y) {
+                changedBands.back().second = y + 1;
+            } else {
+                changedBands.emplace_back(y, y + 1);
+            }
+        }
     }
     pictureWidth = backBuffer->w;
     pictureHeight = backBuffer->h;
@@ -363,13 +374,15 @@ void Window::DrawSoftware(bool pictureChanged) {
     if (!surface || surface->w <= 0 || surface->h <= 0) return;
     const bool mustLock = SDL_MUSTLOCK(surface);
     if (mustLock && SDL_LockSurface(surface) != 0) return;
-    const bool resized = surface != drawnSurface || surface->w != drawnWidth || surface->h != drawnHeight;
+    const bool resized = surface != drawnSurface || surface->pixels != drawnPixels || surface->w != drawnWidth ||
+                         surface->h != drawnHeight;
     std::vector<SDL_Rect> pushed;
     if (resized) {
         // The black around the picture is drawn only here, when the size changes.
         Layout(surface->w, surface->h);
         SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
         drawnSurface = surface;
+        drawnPixels = surface->pixels;
         drawnWidth = surface->w;
         drawnHeight = surface->h;
         enlarged = false;
@@ -377,17 +390,27 @@ void Window::DrawSoftware(bool pictureChanged) {
     }
     if (havePicture && picture) {
         if (!enlarged || pictureChanged) {
-            if (lastScale >= 1) {
-                Enlarge(picture, surface, lastDestination, lastScale, rowBuffer);
+            if (enlarged && lastScale >= 1) {
+                // Only the changed rows: the signs come off first, so that what stays is the picture.
+                RestoreUnderSigns(surface, pushed);
+                for (const auto& [first, end] : changedBands) {
+                    Enlarge(picture, surface, lastDestination, lastScale, first, end, rowBuffer);
+                    pushed.push_back(SDL_Rect{lastDestination.x, lastDestination.y + first * lastScale, lastDestination.w,
+                                              (end - first) * lastScale});
+                }
             } else {
-                if (mustLock) SDL_UnlockSurface(surface);
-                SDL_BlitScaled(picture, nullptr, surface, &lastDestination);
-                if (mustLock) SDL_LockSurface(surface);
+                if (lastScale >= 1) {
+                    Enlarge(picture, surface, lastDestination, lastScale, 0, pictureHeight, rowBuffer);
+                } else {
+                    if (mustLock) SDL_UnlockSurface(surface);
+                    SDL_BlitScaled(picture, nullptr, surface, &lastDestination);
+                    if (mustLock) SDL_LockSurface(surface);
+                }
+                // The enlarged picture covered whatever signs were on it.
+                for (SignState& sign : signs) sign.under.clear();
+                pushed.push_back(lastDestination);
             }
             enlarged = true;
-            // The enlarged picture covered whatever signs were on it.
-            for (SignState& sign : signs) sign.under.clear();
-            pushed.push_back(lastDestination);
         } else {
             RestoreUnderSigns(surface, pushed);
         }
@@ -405,9 +428,10 @@ void Window::DrawSoftware(bool pictureChanged) {
         }
     }
     if (mustLock) SDL_UnlockSurface(surface);
-    if (resized || pushed.empty()) {
+    // A repaint answers an expose too: the display server may have lost any part of the window.
+    if (resized || !pictureChanged) {
         SDL_UpdateWindowSurface(window);
-    } else {
+    } else if (!pushed.empty()) {
         SDL_UpdateWindowSurfaceRects(window, pushed.data(), static_cast<int>(pushed.size()));
     }
 }
@@ -429,7 +453,8 @@ bool Window::ReadBack(std::vector<std::uint32_t>& out, int& width, int& height) 
     } else {
         SDL_Surface* surface = SDL_GetWindowSurface(window);
         if (!surface) return false;
-        if (surface != drawnSurface || surface->w != drawnWidth || surface->h != drawnHeight || !enlarged) {
+        if (surface != drawnSurface || surface->pixels != drawnPixels || surface->w != drawnWidth ||
+            surface->h != drawnHeight || !enlarged) {
             self->DrawSoftware(false);
             surface = SDL_GetWindowSurface(window);
             if (!surface) return false;

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/RendererChoice.h"
@@ -110,9 +111,11 @@ private:
 
     // The software path's surface as last drawn, to tell a new size from an unchanged one.
     const SDL_Surface* drawnSurface = nullptr;
+    const void* drawnPixels = nullptr;
     int drawnWidth = 0, drawnHeight = 0;
     bool enlarged = false;  // the window surface holds the enlarged picture for the current layout
     std::vector<std::uint8_t> rowBuffer;
+    std::vector<std::pair<int, int>> changedBands;  // rows [first, end) of the last Present that changed
 
     SDL_Rect lastDestination{0, 0, 0, 0};
     int lastScale = 0;

@@ -178,7 +178,8 @@ void TControls::SaveScreenshot() {
         return;
     }
     const std::string folder = platform::PicturesFolder();
-    const std::string name = platform::TimestampedName(folder + "/pelloro", std::time(nullptr), ".png");
+    const std::string name =
+        platform::UnusedPath(folder, platform::TimestampedName("pelloro", std::time(nullptr), ".png"));
     std::string error;
     const int width = form.VekDraw.SurfaceWidth(), height = form.VekDraw.SurfaceHeight();
     bool ok = platform::SavePng(name, picture, width, height, 1, &error);
@@ -201,7 +202,8 @@ void TControls::ToggleClip() {
         return;
     }
     if (!clip) clip = std::make_unique<platform::ClipRecorder>();
-    clipPath = platform::TimestampedName(platform::PicturesFolder() + "/pelloro", std::time(nullptr), ".gif");
+    clipPath = platform::UnusedPath(platform::PicturesFolder(),
+                                    platform::TimestampedName("pelloro", std::time(nullptr), ".gif"));
     if (!clip->Start(clipPath)) {
         std::fprintf(stderr, "pelloro: cannot record the clip %s: %s\n", clipPath.c_str(), clip->Error().c_str());
         ShowSign(platform::SignPlace::kTopRight, "Cannot record", kSignMs);
@@ -216,7 +218,8 @@ void TControls::StopClip(const std::string& how) {
         ShowSign(platform::SignPlace::kTopRight, "Clip not saved", kSignMs);
         return;
     }
-    std::fprintf(stderr, "pelloro: saved %s (%d frames)\n", clipPath.c_str(), clip->FrameCount());
+    std::fprintf(stderr, "pelloro: saved %s (%d frames)%s%s\n", clipPath.c_str(), clip->FrameCount(),
+                 clip->Error().empty() ? "" : "; ", clip->Error().c_str());
     ShowSign(platform::SignPlace::kTopRight, how, kSignMs);
 }
 
@@ -225,6 +228,7 @@ void TControls::AfterFrame() {
     std::vector<std::uint32_t> picture;
     if (!PictureOf(form.VekDraw.BackBuffer(), picture)) return;
     if (!clip->AddFrame(picture, form.VekDraw.SurfaceWidth(), form.VekDraw.SurfaceHeight())) {
-        StopClip("Clip saved (30 s)");
+        // Full after 30 s, or ended early (the encoder fell behind): either way the clip is whole.
+        StopClip(clip->FrameCount() >= platform::ClipRecorder::kMaxFrames ? "Clip saved (30 s)" : "Clip saved (ended early)");
     }
 }

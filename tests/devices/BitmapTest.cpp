@@ -184,7 +184,9 @@ constexpr Kind kKinds[] = {
     {"16-bit-fields-555-v4-header", 16, 3, 108, 3, 2, true, 0, {0x7C00, 0x03E0, 0x001F}},
     {"16-bit-fields-444", 16, 3, 40, 6, 2, false, 0, {0x0F00, 0x00F0, 0x000F}},
     {"16-bit-fields-655", 16, 3, 52, 5, 3, false, 0, {0xFC00, 0x03E0, 0x001F}},
+    {"16-bit-fields-565-with-palette", 16, 3, 40, 3, 3, false, 8, {0xF800, 0x07E0, 0x001F}},
     {"24-bit", 24, 0, 40, 3, 4, false, 0, {}},
+    {"24-bit-with-palette", 24, 0, 40, 5, 2, false, 16, {}},
     {"24-bit-top-down-v5-header", 24, 0, 124, 5, 3, true, 0, {}},
     {"32-bit", 32, 0, 40, 5, 3, false, 0, {}},
     {"32-bit-v4-header-top-down", 32, 0, 108, 2, 5, true, 0, {}},
@@ -349,7 +351,9 @@ Written WriteKind(const Kind& k, std::uint32_t seed) {
         Put(out, 0, 4);
         if (fieldsAfterHeader || k.infoSize >= 52)
             for (const std::uint32_t m : k.masks) Put(out, k.compression == 3 ? m : 0u, 4);
-        if (k.infoSize >= 56) Put(out, 0, 4);  // no alpha
+        // Where there is room, 32-bit fields give the spare bits to alpha, which the screen drops.
+        const std::uint32_t spare = ~(k.masks[0] | k.masks[1] | k.masks[2]);
+        if (k.infoSize >= 56) Put(out, k.compression == 3 && k.bits == 32 ? spare : 0u, 4);
         while (out.size() < 14u + k.infoSize) out.push_back(0);
     }
     for (std::size_t i = 0; i < paletteBytes / (core ? 3 : 4); ++i) Put(out, palette[i], core ? 3 : 4);

@@ -880,10 +880,9 @@ TEST(Synthesizer, RendersASongToListenTo) {
 TEST(Synthesizer, TheGamesSongPassesTheLimiterUnchanged) {
     const std::string soundFont = TestSoundFont();
     if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
-    ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
     auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
     TVekMidi midi;
-    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
+    ASSERT_TRUE(midi.Init(std::make_unique<platform::FluidSynthOutput>(out->Rate(), true, soundFont), false, out.get()));
     std::vector<std::int32_t> summed;
     out->Attach([&summed](std::int32_t* mix, int frames) { summed.insert(summed.end(), mix, mix + 2 * frames); });
     ASSERT_TRUE(midi.Play("BGM0", true));

@@ -15,24 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "support/TestMedia.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-// A folder of the test's own, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::temp_directory_path() / "pelloro-shot.XXXXXX").string();
-        path = mkdtemp(pattern.data()) ? pattern : std::string();
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (fs::path(path) / name).string(); }
-    std::string path;
+struct TempFolder : testmedia::TempFolder {
+    TempFolder() : testmedia::TempFolder("pelloro-shot") {}
 };
+
+namespace fs = std::filesystem;
 
 // Sets (or with nullopt unsets) an environment variable while it lives.
 class ScopedEnv {

@@ -47,13 +47,25 @@ else
   skipped+=("desktop-file-validate (package desktop-file-utils) is missing")
 fi
 if command -v appstreamcli >/dev/null; then
-  out="$(appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" 2>&1)" || fail "appstreamcli: $out"
+  # --strict: a warning fails too, since a software centre may drop an entry that has one.
+  out="$(appstreamcli validate --strict --no-net "$prefix/share/metainfo/$id.metainfo.xml" 2>&1)" || fail "appstreamcli: $out"
 else
   skipped+=("appstreamcli (package appstream) is missing")
 fi
 # The metainfo names the desktop entry that is installed beside it.
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/share/metainfo/$id.metainfo.xml" ||
   fail "the metainfo does not launch $id.desktop"
+
+# The software centre shows this release, under the licence the tree carries.
+metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+version="$("$prefix/bin/pelloro" --version | awk '{ print $2; exit }')"
+grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" ||
+  fail "the metainfo has no dated <release> for version $version"
+if head -n1 "$source/LICENSE" 2>/dev/null | grep -q '^MIT License$'; then
+  grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "the metainfo does not name the MIT licence of LICENSE"
+else
+  fail "LICENSE is missing or is not the MIT licence the metainfo and debian/copyright name"
+fi
 
 # The man page renders without a warning and documents every option that --help lists.
 if command -v groff >/dev/null; then

@@ -1,5 +1,6 @@
 # Sourced by the scripts that run the program in a real window: a private X server and a bounded run.
-#   start_xvfb            starts Xvfb on a free display, exports DISPLAY; stop_xvfb ends it
+#   start_xvfb            starts Xvfb on a free display (PELLORO_XVFB_SCREEN, default 1024x768x24),
+#                         exports DISPLAY; stop_xvfb ends it
 #   run_window SECONDS OUT CMD...
 #                         runs CMD for SECONDS, then sends SIGTERM (SDL makes it a quit request)
 #                         and waits up to 30 s more; standard error goes to OUT; sets run_status to
@@ -14,7 +15,7 @@ start_xvfb() {  # [extra Xvfb arguments, e.g. -fp built-ins: no fonts, so SDL's 
   command -v Xvfb >/dev/null || { echo "Xvfb is missing (package xvfb)" >&2; return 1; }
   xvfb_dir="$(mktemp -d /tmp/pelloro-xvfb.XXXXXX)"
   # -displayfd picks a free display number itself and writes it once the server is ready.
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -br "$@" 3>"$xvfb_dir/display" \
+  Xvfb -displayfd 3 -screen 0 "${PELLORO_XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset -br "$@" 3>"$xvfb_dir/display" \
     >"$xvfb_dir/log" 2>&1 &
   xvfb_pid=$!
   local i

@@ -1,5 +1,9 @@
 #include "support/TestMedia.h"
 
+#include <stdlib.h>
+
+#include <filesystem>
+
 namespace testmedia {
 
 namespace {
@@ -80,5 +84,15 @@ ScopedResources::ScopedResources(std::vector<Resource> resources) : owned(std::m
 ScopedResources::~ScopedResources() { platform::SetResourceTable(nullptr); }
 
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+TempFolder::TempFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + ".XXXXXX")).string();
+    path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
 
 }  // namespace testmedia

@@ -39,4 +39,15 @@ private:
 
 std::vector<std::uint8_t> Bytes(const std::string& text);
 
+// A folder of the test's own under the temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& prefix = "pelloro-test");
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+    std::string path;
+};
+
 }  // namespace testmedia
