@@ -205,6 +205,7 @@ int main(int argc, char** argv) {
             SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
             std::fprintf(stderr, "pelloro: cannot open display %s (%s); check DISPLAY, or run 'pelloro --headless'\n",
                          DisplayName().c_str(), SDL_GetError());
+            SDL_Quit();  // what a failed start did bring up (a session bus connection) goes too
             return 1;
         }
         // When no display answers, SDL falls back to drivers that show nothing; a window nobody can

@@ -168,7 +168,11 @@ TEST(Program, EveryKthPictureIsNamedByItsFrameInTheTrace) {
 }
 
 TEST(Program, ADisplayWithNoServerBehindItIsNamedAndTheRunEnds) {
-    const Result r = RunProgram("--demo", "-u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:9876");
+    // SDL's video start talks to D-Bus, whose library keeps allocations for the life of the process
+    // that LeakSanitizer reports; as for every window run, the sanitized build looks for memory errors
+    // here but not for leaks.
+    const Result r = RunProgram("--demo", "-u WAYLAND_DISPLAY -u SDL_VIDEODRIVER -u DBUS_SESSION_BUS_ADDRESS "
+                                          "ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 DISPLAY=:9876");
     EXPECT_EQ(r.status, 1) << r.output;
     EXPECT_NE(r.output.find("cannot open display :9876"), std::string::npos) << r.output;
     EXPECT_NE(r.output.find("--headless"), std::string::npos) << r.output;
