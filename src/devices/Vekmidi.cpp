@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/AudioOutput.h"
+#include "platform/ByteReader.h"
 #include "platform/MidiOutput.h"
 #include "platform/Resources.h"
 
@@ -28,9 +29,6 @@ void ShowMessage(const std::string& text) {
     }
     std::fprintf(stderr, "%s\n", text.c_str());
 }
-
-std::uint32_t ByteToWord(const std::uint8_t* p) { return static_cast<std::uint32_t>((p[0] << 8) | p[1]); }
-std::uint32_t ByteToDword(const std::uint8_t* p) { return (ByteToWord(p) << 16) | ByteToWord(p + 2); }
 
 // Compares the first characters of a text with a keyword, letters without regard to case.
 bool StartsWithIgnoreCase(const std::uint8_t* text, std::uint32_t length, const char* keyword) {
@@ -144,18 +142,20 @@ bool TVekMidi::LoadBytes(const std::uint8_t* data, std::size_t size) {
 
 // Header and track chunks; every length is checked against the bytes given before it is used.
 bool TVekMidi::Parse(const std::uint8_t* data, std::size_t size) {
-    if (data == nullptr || size < 14 || std::memcmp(data, "MThd", 4) != 0) return false;
+    if (data == nullptr || size < 14) return false;
+    const platform::ByteSpan bytes(data, size);
+    if (!platform::HasId(bytes, 0, "MThd")) return false;
     // The header length field is not used: the first track chunk is taken to start at byte 14.
-    format = static_cast<int>(ByteToWord(data + 8));
-    const int count = static_cast<int>(ByteToWord(data + 10));
-    division = static_cast<int>(ByteToWord(data + 12));
+    format = platform::Be16(bytes, 8);
+    const int count = platform::Be16(bytes, 10);
+    division = platform::Be16(bytes, 12);
     if (format != 0 && format != 1) return false;
     trackCount = std::min(count, kMaxTracks);
     ClearTracks();
     std::size_t pos = 14;
     for (int i = 0; i < trackCount; ++i) {
-        if (size - pos < 8 || std::memcmp(data + pos, "MTrk", 4) != 0) return false;
-        const std::uint32_t length = ByteToDword(data + pos + 4);
+        if (!platform::HasId(bytes, pos, "MTrk") || !platform::Fits(bytes, pos, 8)) return false;
+        const std::uint32_t length = platform::Be32(bytes, pos + 4);
         pos += 8;
         if (length > size - pos) return false;  // a track that claims more than the file holds
         Track& t = tracks[static_cast<std::size_t>(i)];
@@ -484,8 +484,7 @@ void TVekMidi::MetaEvent(int track) {
         EventEot();
     } else if (type == 0x51) {
         if (t.length - start >= 3) {
-            const std::uint32_t micros = (static_cast<std::uint32_t>(text[0]) << 16) |
-                                         (static_cast<std::uint32_t>(text[1]) << 8) | text[2];
+            const std::uint32_t micros = platform::Be24(platform::ByteSpan(t.data).subspan(start), 0);
             // Under 1000 µs a quarter the beat would be shorter than a millisecond.
             tempo = static_cast<int>(60000000u / std::max(micros, kMinTempoMicros));
         }
