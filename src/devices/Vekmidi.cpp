@@ -17,18 +17,6 @@ namespace {
 constexpr std::size_t kMaxSongBytes = 16u << 20;
 constexpr std::uint32_t kMinTempoMicros = 1000;  // µs per quarter note: 60000 bpm, 1 ms per beat
 
-std::function<void(const std::string&)>& MessageHandler() {
-    static std::function<void(const std::string&)> handler;
-    return handler;
-}
-
-void ShowMessage(const std::string& text) {
-    if (MessageHandler()) {
-        MessageHandler()(text);
-        return;
-    }
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
 
 // Compares the first characters of a text with a keyword, letters without regard to case.
 bool StartsWithIgnoreCase(const std::uint8_t* text, std::uint32_t length, const char* keyword) {
@@ -43,13 +31,16 @@ TVekMidi::TVekMidi() = default;
 
 TVekMidi::~TVekMidi() { CleanUp(); }
 
-void TVekMidi::SetMessageHandler(std::function<void(const std::string&)> handler) { MessageHandler() = std::move(handler); }
-
-bool TVekMidi::Init(std::unique_ptr<platform::MidiOutput> out, bool useThread, platform::AudioOutput* audio) {
+bool TVekMidi::Init(std::unique_ptr<platform::MidiOutput> out, bool useThread, platform::AudioOutput* audio,
+                    const MessageHandler& showMessage) {
     CleanUp();
     std::string error;
     if (!out || !out->Open(&error)) {
-        ShowMessage(kMapperMessage);
+        if (showMessage) {
+            showMessage(kMapperMessage);
+        } else {
+            std::fprintf(stderr, "%s\n", kMapperMessage);
+        }
         return false;
     }
     {
@@ -119,6 +110,7 @@ bool TVekMidi::Load(const std::string& name) {
     platform::Medium song;
     const bool found = platform::LoadResourceOrFile("MIDI", name, song, kMaxSongBytes) == platform::FileStatus::kRead;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;  // closed while the file was read
     Stop();
     loaded = false;
     return found && LoadBytes(song.bytes.data(), song.bytes.size());
@@ -126,8 +118,8 @@ bool TVekMidi::Load(const std::string& name) {
 
 // Loads a song from bytes the way Load loads one by name.
 bool TVekMidi::LoadFile(const std::uint8_t* data, std::size_t size) {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     Stop();
     loaded = false;
     return LoadBytes(data, size);
@@ -168,8 +160,8 @@ bool TVekMidi::Parse(const std::uint8_t* data, std::size_t size) {
 }
 
 bool TVekMidi::Play(bool loopSong) {
-    if (!opened || !loaded) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened || !loaded) return false;
     if (playing) return true;
     tickRemainder = 0;
     loop = loopSong;
@@ -187,8 +179,8 @@ bool TVekMidi::Play(const std::string& name, bool loopSong) {
 }
 
 bool TVekMidi::Stop() {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     playing = false;
     // A stop from inside the pass ends the pass: nothing may sound after the reset.
     if (inPass) passEnded = true;
@@ -197,8 +189,8 @@ bool TVekMidi::Stop() {
 }
 
 bool TVekMidi::Reset(bool loopSong) {
-    if (!opened || !loaded) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened || !loaded) return false;
     if (playing) return false;
     loop = loopSong;
     for (Track& t : tracks) {
@@ -255,15 +247,15 @@ bool TVekMidi::SetDelay(std::uint8_t value) {
 }
 
 bool TVekMidi::ShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     Send(status, data1, data2);
     return true;
 }
 
 bool TVekMidi::LongMsg(const std::uint8_t* data, std::size_t size) {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     output->LongMsg(data, size);
     return true;
 }

@@ -30,12 +30,17 @@ public:
     TVekMidi(const TVekMidi&) = delete;
     TVekMidi& operator=(const TVekMidi&) = delete;
 
-    // The main window hands in the synthesizer and the audio output it renders into. Fails (and says
-    // "MIDIマッパーを開けませんでした。") without an output or when the output cannot open.
-    // Any output. Timer mode with a clock runs passes in the clock's render step; timer mode without
-    // one runs a pass only when MyTimeProc is called. Thread mode runs them on its own thread; a clock
-    // there only renders the output's sound. The clock must outlive the component or CleanUp come first.
-    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock);
+    // Who shows the device's one message to the player.
+    using MessageHandler = std::function<void(const std::string&)>;
+
+    // The main window hands in the synthesizer and the audio output it renders into. Fails, and hands
+    // "MIDIマッパーを開けませんでした。" to `showMessage` (standard error without one), without an
+    // output or when the output cannot open. Timer mode with a clock runs passes in the clock's render
+    // step; timer mode without one runs a pass only when MyTimeProc is called. Thread mode runs them on
+    // its own thread; a clock there only renders the output's sound. The clock must outlive the
+    // component or CleanUp come first.
+    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock,
+              const MessageHandler& showMessage = nullptr);
     bool CleanUp();
 
     bool Load(const std::string& name);
@@ -64,7 +69,6 @@ public:
     bool IsLoaded() const { return loaded; }
     int Format() const { return format; }
     int TrackCount() const { return trackCount; }
-    int Division() const { return division; }
     int Tempo() const { return tempo; }
     int TickRemainder() const { return tickRemainder; }
     bool Looping() const { return loop; }
@@ -72,11 +76,6 @@ public:
     std::uint64_t PassCount() const { return passCount; }
     // The audio clock's frame at which the latest pass ran (frames rendered since Init).
     std::int64_t PassFrame() const { return passFrame; }
-
-    // Replaces the message box and standard error for the one message this component shows
-    // (tests); nullptr restores them.
-    // Who shows the device's message to the player; without one it goes to standard error.
-    static void SetMessageHandler(std::function<void(const std::string&)> handler);
 
 private:
     struct Track {
@@ -114,8 +113,9 @@ private:
     std::thread thread;
     std::atomic<bool> threadRun{false};
     bool threadMode = false;
-    bool opened = false;
-    bool loaded = false;
+    // Also read before the lock, by calls that need not wait for the audio thread to refuse.
+    std::atomic<bool> opened{false};
+    std::atomic<bool> loaded{false};
     std::atomic<bool> playing{false};
     bool loop = false;
     int trackCount = 0;
