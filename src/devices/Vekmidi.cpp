@@ -128,6 +128,7 @@ bool TVekMidi::LoadFile(const std::uint8_t* data, std::size_t size) {
 bool TVekMidi::LoadBytes(const std::uint8_t* data, std::size_t size) {
     if (!Parse(data, size)) return false;
     tempo = 120;
+    movedOn = false;
     loaded = true;
     return true;
 }
@@ -193,6 +194,7 @@ bool TVekMidi::Reset(bool loopSong) {
     if (!opened || !loaded) return false;
     if (playing) return false;
     loop = loopSong;
+    movedOn = false;
     for (Track& t : tracks) {
         t.ended = false;
         t.position = 0;
@@ -287,8 +289,11 @@ void TVekMidi::RenderClock(std::int32_t* mix, int frames) {
             const std::int64_t until = (nextPassAt - clockFrame * 100 + 99) / 100;
             n = static_cast<int>(std::min<std::int64_t>(frames, until));
         }
-        if (output) output->Render(mix, n, clockChannels);
-        mix += static_cast<std::ptrdiff_t>(n) * clockChannels;
+        // Unheard frames are not synthesized: the passes alone keep the synthesizer's state.
+        if (output && mix) {
+            output->Render(mix, n, clockChannels);
+            mix += static_cast<std::ptrdiff_t>(n) * clockChannels;
+        }
         frames -= n;
         clockFrame += n;
     }
@@ -320,6 +325,7 @@ void TVekMidi::SmfPlay() {
             m.inPass = true;
             m.passEnded = false;
             m.jumpsThisPass = 0;
+            m.eventsThisPass = 0;
             if (m.output) m.output->SetPass(m.passCount);
         }
         ~PassScope() {
@@ -339,12 +345,13 @@ void TVekMidi::SmfPlay() {
         Track& t = tracks[static_cast<std::size_t>(i)];
         if (!t.inUse || t.ended) continue;
         t.tickAccumulator += static_cast<std::uint32_t>(ticks);
+        if (eventsThisPass >= kMaxEventsPerPass) continue;  // its events wait for the next pass, their time kept
         if (t.position >= t.length) {
             EndTrack(i);
             if (passEnded) return;
             continue;
         }
-        while (!t.ended && t.position < t.length) {
+        while (!t.ended && t.position < t.length && eventsThisPass < kMaxEventsPerPass) {
             std::uint32_t delta = 0;
             if (!CheckValue(i, delta)) {
                 EndTrack(i);  // a delta time cut off by the end of the track
@@ -352,12 +359,14 @@ void TVekMidi::SmfPlay() {
             }
             if (delta > t.tickAccumulator) break;
             t.tickAccumulator -= delta;
+            if (delta > 0) movedOn = true;
             GetValue(i, delta);
             if (t.position >= t.length) {
                 EndTrack(i);  // a delta time with no event after it
                 break;
             }
             const std::uint8_t b = t.data[t.position];
+            ++eventsThisPass;
             if (b == 0xF0) {
                 SystemExclusive(i);
             } else if (b == 0xFF) {
@@ -414,9 +423,11 @@ void TVekMidi::EndTrack(int track) {
 }
 
 // Two loop jumps in one pass mean a loop shorter than the pass: the second one ends the pass, so a
-// song can never keep a pass going for ever.
+// song can never keep a pass going for ever. A loop that took no ticks at all would only replay the
+// same instant: its jump ends the pass at once, so such a song plays once a pass, not twice.
 void TVekMidi::Jumped() {
-    if (++jumpsThisPass > 1) passEnded = true;
+    if (++jumpsThisPass > 1 || !movedOn) passEnded = true;
+    movedOn = false;
 }
 
 void TVekMidi::EventEot() {

@@ -23,6 +23,10 @@ class TVekMidi {
 public:
     static constexpr int kMaxTracks = 64;
     static constexpr int kTimerPeriod = 10;  // ms: one pass, and the sleep between passes in thread mode
+    // The most events one pass sends. A real song's densest instant is far below this; a song that
+    // holds more (thousands of notes at one tick) goes on where it stopped in the next pass, so no
+    // song can make a pass's work grow with its length.
+    static constexpr int kMaxEventsPerPass = 512;
     static constexpr const char* kMapperMessage = "MIDIマッパーを開けませんでした。";
 
     TVekMidi();
@@ -131,6 +135,8 @@ private:
     bool inPass = false;
     bool passEnded = false;
     int jumpsThisPass = 0;
+    int eventsThisPass = 0;
+    bool movedOn = false;  // the song has taken ticks since it started or last jumped
     std::atomic<std::uint64_t> passCount{0};
 
     // The audio clock of timer mode, in hundredths of a frame so that 10 ms at any whole rate in Hz

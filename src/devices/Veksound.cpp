@@ -227,7 +227,8 @@ bool TVekSound::Play(const std::string& name) { return ready && Play(IndexOf(nam
 bool TVekSound::Stop(const std::string& name) { return ready && Stop(IndexOf(name)); }
 bool TVekSound::IsPlaying(const std::string& name) { return ready && IsPlaying(IndexOf(name)); }
 
-// Runs on the audio thread under the output's lock: every playing voice adds its next samples.
+// Runs on the audio thread under the output's lock: every playing voice adds its next samples, or
+// only moves on when nobody hears them (no mix).
 void TVekSound::Mix(std::int32_t* mix, int frames) {
     const std::size_t wanted = static_cast<std::size_t>(frames);
     for (int i = 0; i < soundCount; ++i) {
@@ -235,9 +236,11 @@ void TVekSound::Mix(std::int32_t* mix, int frames) {
         for (Voice& voice : slot.voices) {
             if (!voice.playing) continue;
             const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
-            const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
-            const std::size_t count = n * static_cast<std::size_t>(channels);
-            for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            if (mix) {
+                const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
+                const std::size_t count = n * static_cast<std::size_t>(channels);
+                for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            }
             voice.cursor += n;
             if (voice.cursor >= slot.frames) voice.playing = false;
         }

@@ -15,6 +15,7 @@
 #include "platform/FluidSynthOutput.h"
 #include "platform/Limiter.h"
 #include "platform/MidiOutput.h"
+#include "platform/Resources.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -159,7 +160,9 @@ TEST_F(Sequencer, TempoEventsSetBeatsPerMinute) {
         EXPECT_EQ(midi.Tempo(), c.tempo) << c.micros;
         const auto firstPass = Shorts().size();
         Passes(1);
-        EXPECT_EQ(static_cast<int>(Shorts().size() - firstPass), c.ticksInSecondPass) << c.micros;
+        // One event a tick: a pass sends as many, up to the bound on a pass's events.
+        EXPECT_EQ(static_cast<int>(Shorts().size() - firstPass), std::min(c.ticksInSecondPass, TVekMidi::kMaxEventsPerPass))
+            << c.micros;
     }
 }
 
@@ -438,6 +441,29 @@ TEST_F(Sequencer, ALoopShorterThanAPassCannotHoldThePass) {
     Passes(50);
     EXPECT_GE(Shorts().size(), 50u);
     EXPECT_LE(Shorts().size(), 150u);
+}
+
+// A thousand notes all at tick 0, looping: the song takes no time, so each pass may play it only
+// once, and no pass sends more than its bound however long the song.
+TEST_F(Sequencer, ASongWithAllItsNotesAtTickZeroSendsABoundedPass) {
+    Bytes song;
+    ASSERT_TRUE(platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/tests/inputs/song/zero-tick-1000-notes.mid", song));
+    ASSERT_TRUE(Load(song));
+    ASSERT_TRUE(midi.Play(true));
+    Passes(20);
+    const auto perPass = PerPass(20);
+    for (std::size_t pass = 0; pass < perPass.size(); ++pass) {
+        EXPECT_GT(perPass[pass], 0) << "pass " << pass + 1;
+        EXPECT_LE(perPass[pass], TVekMidi::kMaxEventsPerPass) << "pass " << pass + 1;
+    }
+    // Nothing is lost or repeated on the way: the notes come in the song's order, round after round.
+    const auto shorts = Shorts();
+    for (std::size_t i = 0; i < shorts.size(); ++i) {
+        const std::size_t event = i % 2000;
+        ASSERT_EQ(shorts[i].Status(), event % 2 == 0 ? 0x90 : 0x80) << i;
+        ASSERT_EQ(shorts[i].Data1(), (event / 2) % 128) << i;
+    }
+    EXPECT_GT(shorts.size(), 4000u) << "the song loops";
 }
 
 TEST_F(Sequencer, ResetAndEffectMessagesHaveTheirExactBytes) {

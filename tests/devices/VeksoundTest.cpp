@@ -410,6 +410,16 @@ TEST_F(SoundDevice, ReleaseAllForgetsEverySound) {
     EXPECT_FALSE(sound.IsPlaying(0));
 }
 
+// Frames nobody hears (a headless run without --audio-out) still play a sound on to its end.
+TEST_F(SoundDevice, UnheardFramesPlayASoundOnToItsEnd) {
+    ASSERT_TRUE(Load(StereoWave(Constant(100, 7))));
+    ASSERT_TRUE(sound.Play(0));
+    output->RenderOffline(99, nullptr);
+    EXPECT_TRUE(sound.IsPlaying(0));
+    output->RenderOffline(1, nullptr);
+    EXPECT_FALSE(sound.IsPlaying(0));
+}
+
 TEST(SoundDeviceWithoutOutput, EveryOperationFails) {
     TVekSound sound;
     EXPECT_FALSE(sound.Init(nullptr));
