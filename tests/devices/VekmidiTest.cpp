@@ -620,6 +620,36 @@ TEST(SequencerOnTheAudioClock, OnePassPerTenMillisecondsOfSamples) {
     }
 }
 
+// Frames nobody hears (no sink) run every pass and send every message, but the synthesizer is never
+// asked for samples: that is what keeps a headless run without --audio-out fast.
+TEST(SequencerOnTheAudioClock, UnheardFramesRunThePassesWithoutSynthesis) {
+    struct Synth final : platform::MidiOutput {
+        bool Open(std::string*) override { return true; }
+        void ShortMsg(std::uint32_t) override { ++messages; }
+        void LongMsg(const std::uint8_t*, std::size_t) override {}
+        void Reset() override {}
+        void Render(std::int32_t*, int frames, int) override { rendered += frames; }
+        int messages = 0;
+        int rendered = 0;
+    };
+    auto out = platform::AudioOutput::OpenOffline(44100, 16, true);
+    auto owned = std::make_unique<Synth>();
+    Synth* synth = owned.get();
+    TVekMidi midi;
+    ASSERT_TRUE(midi.Init(std::move(owned), false, out.get()));
+    const Bytes song = Smf(0, 480, {OneEventPerTick(3000)});
+    ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
+    ASSERT_TRUE(midi.Play(false));
+    out->RenderOffline(44100 + 1, nullptr);
+    EXPECT_EQ(midi.PassCount(), 100u);
+    EXPECT_EQ(synth->messages, 960);
+    EXPECT_EQ(synth->rendered, 0);
+    std::vector<std::int16_t> heard;
+    out->RenderOffline(441, &heard);
+    EXPECT_EQ(synth->rendered, 441);
+    EXPECT_EQ(midi.PassCount(), 101u);
+}
+
 TEST(SequencerOnTheAudioClock, TheSongStopsItselfInsideTheRenderStep) {
     auto out = platform::AudioOutput::OpenOffline(22050, 16, true);
     auto log = std::make_shared<platform::MidiLog>();
