@@ -7,6 +7,8 @@
 #include <new>
 
 #include "devices/Bitmap.h"
+#include "devices/Blit.h"
+#include "devices/Line.h"
 #include "devices/Presenter.h"
 #include "platform/BmpWriter.h"
 #include "platform/Resources.h"
