@@ -48,6 +48,7 @@ const char* WaveRefusalName(TWaveRefusal refusal) {
         case TWaveRefusal::Unconvertible: return "Unconvertible";
         case TWaveRefusal::Unreadable: return "Unreadable";
         case TWaveRefusal::NoRoom: return "NoRoom";
+        case TWaveRefusal::OverBudget: return "OverBudget";
     }
     return "?";
 }
@@ -77,6 +78,7 @@ bool TVekSound::ReleaseAll() {
         slot.nextVoice = next;
     }
     firstSlotByName.clear();
+    soundBudget.Clear();
     soundCount = 0;
     ready = false;
     return true;
@@ -158,7 +160,7 @@ TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, Wa
     return TWaveRefusal::None;
 }
 
-bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Refuse(Fill(data, size, nullptr)); }
+bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Refuse(Fill(data, size, {}, nullptr)); }
 
 bool TVekSound::Refuse(TWaveRefusal refusal) {
     lastRefusal = refusal;
@@ -166,7 +168,8 @@ bool TVekSound::Refuse(TWaveRefusal refusal) {
 }
 
 // Parses and converts outside the lock; only the finished slot is put in under it.
-TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string* name) {
+TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string& source,
+                             const std::string* name) {
     if (!ready || soundCount >= kSlots) return TWaveRefusal::NoRoom;
     WaveInfo info;
     if (const TWaveRefusal refusal = ParseWave(data, size, &info); refusal != TWaveRefusal::None) return refusal;
@@ -178,12 +181,24 @@ TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const s
     format.channels = info.channels;
     format.rate = static_cast<int>(info.rate);
     const int outRate = output->Rate();
-    Slot filled;
+    std::vector<std::int16_t> converted;
     if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
-                                  kMaxSeconds * static_cast<std::size_t>(outRate), filled.samples)) {
+                                  kMaxSeconds * static_cast<std::size_t>(outRate), converted)) {
         return TWaveRefusal::Unconvertible;
     }
-    filled.frames = filled.samples.size() / static_cast<std::size_t>(channels);
+    const std::uint64_t bytes = converted.size() * sizeof(std::int16_t);
+    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return TWaveRefusal::OverBudget;
+    const TWaveRefusal put = Put(std::make_shared<const std::vector<std::int16_t>>(std::move(converted)), source, name);
+    if (put != TWaveRefusal::None) soundBudget.Give(bytes);
+    return put;
+}
+
+TWaveRefusal TVekSound::Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source,
+                    const std::string* name) {
+    Slot filled;
+    filled.frames = samples->size() / static_cast<std::size_t>(channels);
+    filled.samples = std::move(samples);
+    filled.source = source;
     std::string key;
     if (name) {
         filled.named = true;
@@ -204,11 +219,16 @@ TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const s
 bool TVekSound::Load(const std::string& source, const std::string* name) {
     // With every slot taken the load fails whatever the wave: the file is not read for nothing.
     if (!ready || soundCount >= kSlots) return Refuse(TWaveRefusal::NoRoom);
+    // A wave several records name is converted once: the slots share its samples.
+    for (int i = 0; i < soundCount; ++i) {
+        const Slot& loaded = slots[static_cast<std::size_t>(i)];
+        if (!loaded.source.empty() && loaded.source == source) return Refuse(Put(loaded.samples, source, name));
+    }
     platform::Medium wave;
     if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) {
         return Refuse(TWaveRefusal::Unreadable);
     }
-    return Refuse(Fill(wave.bytes.data(), wave.bytes.size(), name));
+    return Refuse(Fill(wave.bytes.data(), wave.bytes.size(), source, name));
 }
 
 bool TVekSound::CreateBuffer(const std::string& name, const std::string& source) { return Load(source, &name); }
@@ -266,7 +286,7 @@ void TVekSound::Mix(std::int32_t* mix, int frames) {
             if (!voice.playing) continue;
             const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
             if (mix) {
-                const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
+                const std::int16_t* from = slot.samples->data() + voice.cursor * static_cast<std::size_t>(channels);
                 const std::size_t count = n * static_cast<std::size_t>(channels);
                 for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
             }

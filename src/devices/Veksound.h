@@ -4,10 +4,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "devices/MediaBudget.h"
 #include "platform/AudioOutput.h"
 
 // Why a wave was not loaded.
@@ -25,6 +27,7 @@ enum class TWaveRefusal {
     Unconvertible,      // longer than a sound effect may be once converted, or no memory for it
     Unreadable,         // no such resource or file, or a file too large to be a sound effect
     NoRoom,             // the device is not ready or every slot is taken
+    OverBudget,         // the scene's sounds would pass their total once this one is converted
 };
 
 // The refusal's name as the test inputs spell it ("NoSamples").
@@ -33,6 +36,10 @@ const char* WaveRefusalName(TWaveRefusal refusal);
 class TVekSound {
 public:
     static constexpr int kSlots = 16;   // sounds the device holds at once
+    // The converted samples one device holds at once (bytes): 128 MiB is twelve minutes of 44.1 kHz
+    // stereo, far above a scene's effects, and more than the longest sound the device takes (600 s),
+    // so any one sound still loads alone. A wave several records name is converted once and counted once.
+    static constexpr std::uint64_t kSoundBudgetBytes = 128u << 20;
     static constexpr int kVoices = 4;   // overlapping copies of one sound
 
     // What a RIFF/WAVE file says about its samples, as far as playing them needs.
@@ -91,7 +98,8 @@ private:
     };
     // One copy of the samples, in the output's format, and four play cursors over it.
     struct Slot {
-        std::vector<std::int16_t> samples;
+        std::shared_ptr<const std::vector<std::int16_t>> samples;  // shared by slots of one source
+        std::string source;  // the resource or file it came from; empty from LoadFile
         std::size_t frames = 0;
         std::array<Voice, kVoices> voices{};
         int nextVoice = 0;
@@ -100,7 +108,9 @@ private:
     };
 
     bool Load(const std::string& source, const std::string* name);
-    TWaveRefusal Fill(const std::uint8_t* data, std::size_t size, const std::string* name);
+    TWaveRefusal Fill(const std::uint8_t* data, std::size_t size, const std::string& source, const std::string* name);
+    TWaveRefusal Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source,
+                     const std::string* name);
     bool Refuse(TWaveRefusal refusal);
     int IndexOf(const std::string& name) const;
     void Mix(std::int32_t* mix, int frames);
@@ -114,4 +124,5 @@ private:
     std::array<Slot, kSlots> slots;
     // Folded name to the first slot loaded under it, so that a lookup does not walk the slots.
     std::unordered_map<std::string, int> firstSlotByName;
+    TMediaBudget soundBudget{kSoundBudgetBytes, "sounds"};
 };
