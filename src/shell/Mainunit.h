@@ -2,7 +2,6 @@
 // The main window: owns the frame clock and the four devices, brings them up in their fixed order,
 // and runs one frame per tick on the window's thread (or back to back, headless).
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
