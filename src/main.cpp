@@ -135,7 +135,8 @@ static int RunProgram(int argc, char** argv) {
             options.volume = static_cast<int>(value);
         } else if (arg == "--seed") {
             if (!needs(1)) return Usage("--seed needs a number from 0 to 4294967295");
-            if (auto why = ParseInt(argv[++i], 0, 4294967295LL, value); !why.empty()) return Usage("--seed needs " + why);
+            if (auto why = ParseInt(argv[++i], 0, 4294967295LL, value); !why.empty())
+                return Usage("--seed needs " + why);
             options.seed = static_cast<std::uint32_t>(value);
         } else if (arg == "--verbose") {
             verbose = true;
@@ -145,7 +146,8 @@ static int RunProgram(int argc, char** argv) {
             options.headless = true;
         } else if (arg == "--frames") {
             if (!needs(1)) return Usage("--frames needs a number from 0 to " + std::to_string(kMaxFrame));
-            if (auto why = ParseInt(argv[++i], 0, kMaxFrame, value); !why.empty()) return Usage("--frames needs " + why);
+            if (auto why = ParseInt(argv[++i], 0, kMaxFrame, value); !why.empty())
+                return Usage("--frames needs " + why);
             options.frames = value;
             framesGiven = true;
         } else if (arg == "--keys") {

@@ -20,7 +20,7 @@ public:
     using TGameMode::TGameMode;
     int begins = 0;
     int steps = 0;
-    int* ends = nullptr;                       // outlives the mode, which its parent deletes
+    int* ends = nullptr;                      // outlives the mode, which its parent deletes
     std::vector<std::int32_t> elapsedAtStep;  // the mode's clock as each step saw it
     bool finishAfterStep = false;
     void Begin() override {

@@ -15,7 +15,8 @@ namespace {
 std::vector<SDL_Keycode> EveryKey() {
     std::vector<SDL_Keycode> keys;
     for (SDL_Keycode c = 8; c < 128; ++c) keys.push_back(c);
-    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) keys.push_back(SDL_SCANCODE_TO_KEYCODE(static_cast<SDL_Scancode>(sc)));
+    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc)
+        keys.push_back(SDL_SCANCODE_TO_KEYCODE(static_cast<SDL_Scancode>(sc)));
     return keys;
 }
 
