@@ -41,7 +41,6 @@ public:
     void Pause();
     void Resume();
     bool QuitAsked() const { return quit; }
-    bool DemoRunning() const { return demo; }
 
 private:
     void HandleKey(const SDL_KeyboardEvent& key);

@@ -134,6 +134,17 @@ TEST(TexdbTest, EveryMalformedTextEndsWithItsExpectedMessage) {
     EXPECT_GE(listed, 20u);
 }
 
+// What a message quotes is one line of UTF-8: a long token is cut, bytes that are not Shift-JIS are
+// escaped, and valid Shift-JIS is converted.
+TEST(TexdbTest, MessagesQuoteAShortEscapedExcerpt) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {std::string(10u << 20, '7'), "'" + std::string(64, '7') + "…' は整数ではありません"},
+        {"1.\x81\x7f", "'1.\\x81\\x7F' は浮動小数点数ではありません"},
+        {"1.\x83\x65", "'1.テ' は浮動小数点数ではありません"},
+    };
+    for (const auto& [value, message] : cases) EXPECT_EQ(Error("{\nk " + value + "\n}\n"), message) << value.substr(0, 80);
+}
+
 TEST(TexdbTest, LinesEndAtCrLfLoneCrAndLoneLf) {
     for (const std::string br : {"\r\n", "\r", "\n", "\n\r"}) {
         auto db = TTexDb::FromText("# head" + br + "{" + br + "a 1" + br + "b 2" + br + "}" + br + "{" + br + "c 3" +
