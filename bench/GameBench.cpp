@@ -40,8 +40,8 @@ private:
 std::unique_ptr<TMainForm> MakeForm() {
     SDL_Init(0);
     TMainOptions options;
-    options.headless = true;
-    options.seed = 1;
+    options.test.headless = true;
+    options.player.seed = 1;
     return std::make_unique<TMainForm>(options);
 }
 

@@ -41,19 +41,16 @@ public:
     void Pause();
     void Resume();
     bool QuitAsked() const { return quit; }
-    bool DemoRunning() const { return demo; }
 
 private:
     void HandleKey(const SDL_KeyboardEvent& key);
     void SaveScreenshot();
     void ToggleClip();
     void StopClip(const std::string& how);
-    void EndDemo();
 
     TMainForm& form;
     bool paused = false;
     bool quit = false;
-    bool demo = false;
     std::unique_ptr<platform::ClipRecorder> clip;
     std::string clipPath;
     std::uint32_t signUntil[3] = {0, 0, 0};  // SDL ticks; 0 = no timed sign at that place

@@ -5,14 +5,10 @@
 #include "platform/AudioOutput.h"
 #include "shell/Mainunit.h"
 
-THeadless::THeadless(TMainForm& form, const TMainOptions& options) : form(form), options(options) {}
+THeadless::THeadless(TMainForm& form, const TTestHooks& options) : form(form), options(options) {}
 
 bool THeadless::RunFrame() {
     if (writeFailed) return false;
-    while (nextKeyEvent < options.keys.size() && options.keys[nextKeyEvent].frame <= form.FrameNumber()) {
-        const TKeyEvent& event = options.keys[nextKeyEvent++];
-        form.Script().SetKey(event.code, event.down);
-    }
     form.HITimerTimer(nullptr);
     if (!form.FrameError().empty()) return false;
     if (platform::AudioOutput* audio = form.Audio()) {

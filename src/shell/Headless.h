@@ -1,16 +1,16 @@
 #pragma once
-// The headless run: frames back to back with the key script's events applied before each frame's
-// poll, the audio rendered 20 ms a frame, and the pictures and sound written where the options say.
+// The headless run: frames back to back (the main window applies the key script's events before
+// each frame's poll), the audio rendered 20 ms a frame, and the pictures and sound written where the options say.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 class TMainForm;
-struct TMainOptions;
+struct TTestHooks;
 
 class THeadless {
 public:
-    THeadless(TMainForm& form, const TMainOptions& options);
+    THeadless(TMainForm& form, const TTestHooks& options);
 
     // One frame; false once a frame has failed or its picture could not be written.
     bool RunFrame();
@@ -19,8 +19,7 @@ public:
 
 private:
     TMainForm& form;
-    const TMainOptions& options;
-    std::size_t nextKeyEvent = 0;
+    const TTestHooks& options;
     bool writeFailed = false;  // a picture of --screenshot-every could not be written: the run stops
     std::vector<std::int16_t> rendered;
 };

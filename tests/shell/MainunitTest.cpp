@@ -22,9 +22,9 @@ struct SdlScope {
 
 TMainOptions Headless(std::int64_t frames = 10) {
     TMainOptions options;
-    options.headless = true;
-    options.frames = frames;
-    options.seed = 7;
+    options.test.headless = true;
+    options.test.frames = frames;
+    options.player.seed = 7;
     return options;
 }
 
@@ -74,7 +74,7 @@ TEST(MainForm, KeyScriptEventsApplyBeforeTheirFramesPoll) {
     SdlScope sdl;
     TMainOptions options = Headless();
     std::string error;
-    ASSERT_TRUE(ParseKeyScript("# a comment\n3 Space down\n  4 space UP  # trailing\n", options.keys, error)) << error;
+    ASSERT_TRUE(ParseKeyScript("# a comment\n3 Space down\n  4 space UP  # trailing\n", options.test.keys, error)) << error;
     TMainForm form(options);
     std::vector<std::uint16_t> pushed;
     form.AfterFrame = [&](TMainForm& f) { pushed.push_back(f.Kernel()->Pushed() & kButtonSpace); };
@@ -129,10 +129,10 @@ TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) GTEST_SKIP() << "no offscreen video: " << SDL_GetError();
     {
         TMainOptions options;
-        options.scale = 1;
-        options.seed = 7;
-        options.frameClock = false;
-        options.scriptedKeys = true;
+        options.player.scale = 1;
+        options.player.seed = 7;
+        options.platform.frameClock = false;
+        options.platform.scriptedKeys = true;
         TMainForm form(options);
         const auto& log = form.StartupLog();
         EXPECT_EQ(std::count(log.begin(), log.end(), std::string("timer")), 0) << "a frame clock was started";
