@@ -1,14 +1,14 @@
 #include "data/Texdb.h"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
+#include <cstring>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 #include <optional>
 
+#include "platform/Decimal.h"
 #include "platform/Resources.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -50,7 +50,10 @@ std::int32_t TexValue::Int(int slot) const {
 
 float TexValue::Float(int slot) const {
     if (slot < 0 || slot > 3) return 0.0f;
-    return std::bit_cast<float>(Get32(bytes + 4 * slot));
+    const std::uint32_t bits = Get32(bytes + 4 * slot);
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 std::int16_t TexValue::Short(int slot) const {
@@ -66,7 +69,9 @@ void TexValue::SetInt(int slot, std::int32_t value) {
 
 void TexValue::SetFloat(int slot, float value) {
     if (slot < 0 || slot > 3) return;
-    Put32(bytes + 4 * slot, std::bit_cast<std::uint32_t>(value));
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    Put32(bytes + 4 * slot, bits);
 }
 
 void TexValue::SetShort(int slot, std::int16_t value) {
@@ -246,12 +251,7 @@ float ToFloat(std::string_view token) {
     if (*order < -50) return negative ? -0.0f : 0.0f;
 
     double value = 0.0;
-    const char* first = token.data() + (negative ? 1 : 0);
-    const char* last = token.data() + token.size();
-    const auto result = std::from_chars(first, last, value, std::chars_format::general);
-    if (result.ptr != last) ThrowNotFloat(token);
-    if (result.ec == std::errc::result_out_of_range) value = 0.0;  // only underflow can be left here
-    else if (result.ec != std::errc()) ThrowNotFloat(token);
+    if (!platform::ParseDecimal(token.substr(negative ? 1 : 0), value)) ThrowNotFloat(token);
     if (std::fabs(value) > static_cast<double>(FLT_MAX)) ThrowNotFloat(token);
     const float f = static_cast<float>(value);
     return negative ? -f : f;
