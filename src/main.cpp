@@ -4,11 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "data/DataError.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
+#include "platform/MessageText.h"
 #include "platform/RendererChoice.h"
 #include "platform/Window.h"
 #include "shell/Mainunit.h"
@@ -31,7 +33,7 @@ int Usage(const std::string& problem) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunProgram(int argc, char** argv) {
     const TCommandLine line = ParseCommandLine(argc, argv);
     switch (line.action) {
     case TCommandLine::TAction::kHelp:
@@ -136,4 +138,17 @@ int main(int argc, char** argv) {
     }
     SDL_Quit();
     return status;
+}
+
+int main(int argc, char** argv) {
+    // Whatever escapes the program's own handling ends in one line and an error status, not an abort.
+    try {
+        return RunProgram(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("pelloro: out of memory; close other programs and try again\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pelloro: %s\n", platform::Utf8ForMessage(e.what(), 200).c_str());
+    }
+    SDL_Quit();
+    return 1;
 }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/Decimal.h"
+#include "platform/MessageText.h"
 #include "platform/Resources.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -183,11 +184,11 @@ Kind KindOf(std::string_view token) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void ThrowNotInteger(std::string_view token) {
-    throw EDataError("'" + std::string(token) + "' は整数ではありません");
+    throw EDataError("'" + platform::ShiftJisForMessage(token) + "' は整数ではありません");
 }
 
 [[noreturn]] void ThrowNotFloat(std::string_view token) {
-    throw EDataError("'" + std::string(token) + "' は浮動小数点数ではありません");
+    throw EDataError("'" + platform::ShiftJisForMessage(token) + "' は浮動小数点数ではありません");
 }
 
 // An optional minus and one or more digits, within the 32-bit range; anything else is the
