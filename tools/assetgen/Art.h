@@ -67,6 +67,7 @@ Image MakeClear();                         // clear 215 x 65
 Image MakeMiss();                          // miss 200 x 62
 Image MakeGameOver();                      // gameover 209 x 70
 Image MakePushSpace();                     // pushspc 285 x 35
+Image MakeSignFont();                      // signfont 128 x 72: the signs' glyphs, codes 32-127 in 8 x 12 cells
 
 // Lettering.
 struct LetterStyle {
