@@ -26,6 +26,7 @@ public:
     // Lays the signs out over the picture at `picture` in an output of `outWidth` × `outHeight`,
     // `unit` output pixels to a picture pixel; a sign is painted again only when its unit or room changed.
     void Place(const SDL_Rect& picture, int unit, int outWidth, int outHeight);
+    const std::string& Text(SignPlace place) const { return signs[Index(place)].text; }
     // Where the sign went at the last Place (empty when none), in output pixels.
     SDL_Rect Rect(SignPlace place) const { return signs[Index(place)].rect; }
 

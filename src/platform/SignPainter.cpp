@@ -18,15 +18,24 @@ std::size_t CharBytes(unsigned char lead) {
     return 1;
 }
 
-// Breaks one word that is too wide by itself into pieces that fit, a character at a time.
+// Breaks one word that is too wide by itself into pieces that fit: after a '/' or '-' of it where
+// there is one (a path reads best cut at its folders), else between any two characters.
 void BreakWord(const std::string& word, int maxWidth, const std::function<int(const std::string&)>& measure,
                std::vector<std::string>& lines, std::string& current) {
+    std::size_t wordStart = current.size();  // where the word's part in `current` begins
     for (std::size_t i = 0; i < word.size();) {
         const std::size_t n = std::min(CharBytes(static_cast<unsigned char>(word[i])), word.size() - i);
         const std::string next = current + word.substr(i, n);
         if (!current.empty() && measure(next) > maxWidth) {
-            lines.push_back(current);
-            current = word.substr(i, n);
+            const std::size_t cut = current.find_last_of("/-");
+            if (cut != std::string::npos && cut >= wordStart && cut + 1 < current.size()) {
+                lines.push_back(current.substr(0, cut + 1));
+                current = current.substr(cut + 1) + word.substr(i, n);
+            } else {
+                lines.push_back(current);
+                current = word.substr(i, n);
+            }
+            wordStart = 0;
         } else {
             current = next;
         }

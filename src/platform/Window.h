@@ -55,6 +55,7 @@ public:
     void Repaint();
     // Sets the sign at that place; "" removes it. Shown from the next Present or Repaint.
     void SetSign(SignPlace place, const std::string& utf8Text) { overlay.Set(place, utf8Text); }
+    const std::string& Sign(SignPlace place) const { return overlay.Text(place); }
 
     void ToggleFullScreen();
     bool IsFullScreen() const;

@@ -34,6 +34,8 @@ TEST(SignPainterTest, WrapBreaksAtLineEndsThenWordsThenCharacters) {
         {"trailing\n\n", 40, {"trailing"}},
         {"abcdefghij", 4, {"abcd", "efgh", "ij"}},
         {"go abcdefghij", 4, {"go a", "bcde", "fghi", "j"}},
+        // A path too wide for a line is cut after a folder's '/' or a '-' where it can be.
+        {"to ~/Pictures/Pelloro/pelloro-2026.png", 14, {"to ~/Pictures/", "Pelloro/", "pelloro-", "2026.png"}},
         {"  spaced   out  ", 40, {"spaced out"}},
         // Multi-byte characters are never cut in two.
         {"ファイルがありません", 4, {"ファイル", "がありま", "せん"}},
