@@ -10,13 +10,14 @@ namespace platform {
 MessageFace::MessageFace(int pixels) {
     const std::string path = TextFontPath();
     if (path.empty() || TTF_Init() != 0) return;
-    ttfStarted = true;
     font = TTF_OpenFont(path.c_str(), pixels);
+    if (!font) TTF_Quit();
 }
 
 MessageFace::~MessageFace() {
-    if (font) TTF_CloseFont(font);
-    if (ttfStarted) TTF_Quit();
+    if (!font) return;
+    TTF_CloseFont(font);
+    TTF_Quit();
 }
 
 int MessageFace::Measure(const std::string& utf8) const {

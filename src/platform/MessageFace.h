@@ -22,8 +22,7 @@ public:
     SDL_Surface* Render(const std::string& utf8) const;
 
 private:
-    TTF_Font* font = nullptr;
-    bool ttfStarted = false;
+    TTF_Font* font = nullptr;  // while open, SDL_ttf is started for it
 };
 
 }  // namespace platform

@@ -11,7 +11,8 @@ TextRenderer::~TextRenderer() = default;
 
 bool TextRenderer::EnsureFont() {
     loadTried = true;
-    return false;
+    ttfStarted = false;
+    return font != nullptr;
 }
 
 bool TextRenderer::Draw(SDL_Surface*, int, int, std::string_view, std::uint32_t) { return EnsureFont(); }
