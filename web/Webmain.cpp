@@ -1,7 +1,7 @@
 // The page's entry: the desktop's main window (its devices, kernel, modes and the player's side,
 // unchanged) on the page's canvas and Web Audio, with its frames run from the browser's animation
 // callback instead of a timer thread: every callback runs the 20 ms game frames its frame account owes
-// (shell/Frameaccount.h), so the game keeps 50 frames a second whatever the display's rate, and no
+// (web/Frameaccount.h), so the game keeps 50 frames a second whatever the display's rate, and no
 // frame is skipped or doubled.
 //
 // Arguments are the desktop's (index.html makes them from the page's address); in the page --keys and
@@ -20,8 +20,8 @@
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/AudioOutput.h"
+#include "Frameaccount.h"
 #include "shell/Controls.h"
-#include "shell/Frameaccount.h"
 #include "shell/Mainunit.h"
 #include "shell/Options.h"
 

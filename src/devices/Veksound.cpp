@@ -62,6 +62,7 @@ bool TVekSound::ReleaseAll() {
         slot.nextVoice = next;
     }
     firstSlotByName.clear();
+    soundBudget.Clear();
     soundCount = 0;
     ready = false;
     return true;
@@ -138,10 +139,10 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     return true;
 }
 
-bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Fill(data, size, nullptr); }
+bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Fill(data, size, {}, nullptr); }
 
 // Parses and converts outside the lock; only the finished slot is put in under it.
-bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string* name) {
+bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string& source, const std::string* name) {
     if (!ready || soundCount >= kSlots) return false;
     WaveInfo info;
     if (!ParseWave(data, size, &info)) return false;
@@ -153,12 +154,26 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     format.channels = info.channels;
     format.rate = static_cast<int>(info.rate);
     const int outRate = output->Rate();
-    Slot filled;
+    std::vector<std::int16_t> converted;
     if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
-                                  kMaxSeconds * static_cast<std::size_t>(outRate), filled.samples)) {
+                                  kMaxSeconds * static_cast<std::size_t>(outRate), converted)) {
         return false;
     }
-    filled.frames = filled.samples.size() / static_cast<std::size_t>(channels);
+    const std::uint64_t bytes = converted.size() * sizeof(std::int16_t);
+    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return false;
+    if (!Put(std::make_shared<const std::vector<std::int16_t>>(std::move(converted)), source, name)) {
+        soundBudget.Give(bytes);
+        return false;
+    }
+    return true;
+}
+
+bool TVekSound::Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source,
+                    const std::string* name) {
+    Slot filled;
+    filled.frames = samples->size() / static_cast<std::size_t>(channels);
+    filled.samples = std::move(samples);
+    filled.source = source;
     std::string key;
     if (name) {
         filled.named = true;
@@ -179,9 +194,14 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
 bool TVekSound::Load(const std::string& source, const std::string* name) {
     // With every slot taken the load fails whatever the wave: the file is not read for nothing.
     if (!ready || soundCount >= kSlots) return false;
+    // A wave several records name is converted once: the slots share its samples.
+    for (int i = 0; i < soundCount; ++i) {
+        const Slot& loaded = slots[static_cast<std::size_t>(i)];
+        if (!loaded.source.empty() && loaded.source == source) return Put(loaded.samples, source, name);
+    }
     platform::Medium wave;
     if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) return false;
-    return Fill(wave.bytes.data(), wave.bytes.size(), name);
+    return Fill(wave.bytes.data(), wave.bytes.size(), source, name);
 }
 
 bool TVekSound::CreateBuffer(const std::string& name, const std::string& source) { return Load(source, &name); }
@@ -237,7 +257,7 @@ void TVekSound::Mix(std::int32_t* mix, int frames) {
         for (Voice& voice : slot.voices) {
             if (!voice.playing) continue;
             const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
-            const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
+            const std::int16_t* from = slot.samples->data() + voice.cursor * static_cast<std::size_t>(channels);
             const std::size_t count = n * static_cast<std::size_t>(channels);
             for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
             voice.cursor += n;

@@ -4,15 +4,21 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "devices/MediaBudget.h"
 #include "platform/AudioOutput.h"
 
 class TVekSound {
 public:
     static constexpr int kSlots = 16;   // sounds the device holds at once
+    // The converted samples one device holds at once (bytes): 128 MiB is twelve minutes of 44.1 kHz
+    // stereo, far above a scene's effects, and more than the longest sound the device takes (600 s),
+    // so any one sound still loads alone. A wave several records name is converted once and counted once.
+    static constexpr std::uint64_t kSoundBudgetBytes = 128u << 20;
     static constexpr int kVoices = 4;   // overlapping copies of one sound
 
     // What a RIFF/WAVE file says about its samples, as far as playing them needs.
@@ -69,7 +75,8 @@ private:
     };
     // One copy of the samples, in the output's format, and four play cursors over it.
     struct Slot {
-        std::vector<std::int16_t> samples;
+        std::shared_ptr<const std::vector<std::int16_t>> samples;  // shared by slots of one source
+        std::string source;  // the resource or file it came from; empty from LoadFile
         std::size_t frames = 0;
         std::array<Voice, kVoices> voices{};
         int nextVoice = 0;
@@ -78,7 +85,8 @@ private:
     };
 
     bool Load(const std::string& source, const std::string* name);
-    bool Fill(const std::uint8_t* data, std::size_t size, const std::string* name);
+    bool Fill(const std::uint8_t* data, std::size_t size, const std::string& source, const std::string* name);
+    bool Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source, const std::string* name);
     int IndexOf(const std::string& name) const;
     void Mix(std::int32_t* mix, int frames);
 
@@ -90,4 +98,5 @@ private:
     std::array<Slot, kSlots> slots;
     // Folded name to the first slot loaded under it, so that a lookup does not walk the slots.
     std::unordered_map<std::string, int> firstSlotByName;
+    TMediaBudget soundBudget{kSoundBudgetBytes, "sounds"};
 };
