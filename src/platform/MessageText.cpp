@@ -23,7 +23,8 @@ std::size_t Utf8Length(std::string_view s, std::size_t at) {
     std::size_t length = 0;
     unsigned char low = 0x80, high = 0xBF;  // the allowed range of the second byte
     if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
     else if (lead >= 0xE0 && lead <= 0xEF) {
         length = 3;
         if (lead == 0xE0) low = 0xA0;
@@ -79,8 +80,10 @@ std::string ShiftJisForMessage(std::string_view bytes, std::size_t maxChars) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
         ++chars;
         if (byte < 0x80) {
-            if (IsControl(byte)) AppendEscape(out, byte);
-            else out.push_back(static_cast<char>(byte));
+            if (IsControl(byte))
+                AppendEscape(out, byte);
+            else
+                out.push_back(static_cast<char>(byte));
             ++at;
             continue;
         }

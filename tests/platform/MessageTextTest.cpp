@@ -20,7 +20,7 @@ TEST(MessageText, QuotesValidTextAsItIsAndEscapesWhatCannotBeShown) {
         {"half-width katakana", "\xb1", "ｱ", "\\xB1"},
         {"a lead byte without its trail", "a\x81", "a\\x81", "a\\x81"},
         {"a lead byte before a byte that cannot trail it", "\x81 b", "\\x81 b", "\\x81 b"},
-        {"a byte no encoding uses", "\xff" "b", "\\xFFb", "\\xFFb"},
+        {"a byte no encoding uses", "\xff\x62", "\\xFFb", "\\xFFb"},
         {"a NUL and a line break", std::string("k\0e\ny", 5), "k\\x00e\\x0Ay", "k\\x00e\\x0Ay"},
         {"UTF-8 read as Shift-JIS is half-width katakana", "café", "cafﾃｩ", "café"},
         {"a cut-off sequence", "x\xe3", "x\\xE3", "x\\xE3"},
