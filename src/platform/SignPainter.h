@@ -5,7 +5,7 @@
 // it. A text the lettering cannot write (the game's Japanese messages) is set in the game's text face
 // where there is one. Signs are never part of the game's picture, and they keep off its score, time
 // and level labels and figures and its lives.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <array>
 #include <functional>
