@@ -112,7 +112,7 @@ private:
     void EraseSprite(std::list<TSpriteSurf>::iterator it);
 
     bool ready = false;
-    TPixelFormat format = TPixelFormat::None;
+    TPixelFormat format = TPixelFormat::kNone;
     int surfaceWidth = 0;
     int surfaceHeight = 0;
     int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
