@@ -2,7 +2,7 @@
 // the fades, and a plain copy of the back buffer as the yardstick for the fades.
 #include <benchmark/benchmark.h>
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstring>
 #include <string>

@@ -1,6 +1,6 @@
 #include "devices/Vekdraw.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "platform/SignPainter.h"
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_ttf.h>
+#include <SDL.h>
+#include <SDL_ttf.h>
 
 #include <algorithm>
 #include <utility>

@@ -9,7 +9,7 @@
 //    pushed; the black around it is drawn only when the window's size changes;
 //  - accelerated: one texture upload a frame, the GPU enlarges it.
 // Either way a repaint reuses the last picture; it is enlarged again only when the size changed.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <array>
 #include <cstdint>

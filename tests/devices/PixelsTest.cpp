@@ -1,6 +1,6 @@
 #include "devices/Pixels.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "devices/Vekdraw.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 // Signs: how their text is broken into lines, and the boxes they are drawn in, with and without a font.
 #include "platform/SignPainter.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,7 +1,7 @@
 // The real window on a real X server: a private Xvfb started for this test.
 #include "platform/Window.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
