@@ -165,17 +165,17 @@ std::optional<std::string_view> EntryKey(Tokens& tokens) {
     return first;
 }
 
-enum class Kind { None, Integer, Float, Text };
+enum class Kind { kNone, kInteger, kFloat, kText };
 
 Kind KindOf(std::string_view token) {
-    Kind kind = Kind::None;
+    Kind kind = Kind::kNone;
     for (char c : token) {
         if (c >= '0' && c <= '9') {
-            kind = Kind::Integer;
+            kind = Kind::kInteger;
         } else if (c == '.') {
-            return Kind::Float;
+            return Kind::kFloat;
         } else if (c != '-') {
-            return Kind::Text;
+            return Kind::kText;
         }
     }
     return kind;
@@ -261,12 +261,12 @@ float ToFloat(std::string_view token) {
 // Stores value token number t (0 for the first) into the cell.
 void StoreToken(TexValue& cell, int t, std::string_view token) {
     switch (KindOf(token)) {
-    case Kind::None:
+    case Kind::kNone:
         return;
-    case Kind::Text:
+    case Kind::kText:
         cell = TexValue::FromText(token);
         return;
-    case Kind::Integer: {
+    case Kind::kInteger: {
         const std::int32_t value = ToInteger(token);
         if (t == 0) {
             cell = TexValue{};
@@ -283,7 +283,7 @@ void StoreToken(TexValue& cell, int t, std::string_view token) {
         }
         return;
     }
-    case Kind::Float: {
+    case Kind::kFloat: {
         const float value = ToFloat(token);
         if (t == 0) {
             cell = TexValue{};

@@ -3,7 +3,7 @@
 // scale, laid out so that they hide none of the score, time, level and lives, and never drawn into the
 // picture itself. On the software path the overlay keeps the picture's pixels under each sign, so that
 // the next frame can take the sign off again and a read-back can see the picture alone.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "platform/TextRenderer.h"
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_ttf.h>
+#include <SDL.h>
+#include <SDL_ttf.h>
 #include <sys/stat.h>
 
 namespace platform {

@@ -10,7 +10,7 @@
 //  - accelerated (TextureEnlarger): one texture upload a frame, the GPU enlarges it.
 // The signs are the SignOverlay's; the window lays the picture out and reads it back.
 // Either way a repaint reuses the last picture; it is enlarged again only when the size changed.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 // The real window on a real X server: a private Xvfb started for this test.
 #include "platform/Window.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -177,7 +177,7 @@ TEST_F(WindowTest, WindowedPictureIsScaledNearestIntoTheClientArea) {
 
     TVekDraw draw;
     ASSERT_TRUE(draw.Init(window.get(), 320, 240, false, 16));
-    EXPECT_EQ(draw.Format(), TPixelFormat::Xrgb32);  // the desktop's 24-bit depth is a 32-bit pixel
+    EXPECT_EQ(draw.Format(), TPixelFormat::kXrgb32);  // the desktop's 24-bit depth is a 32-bit pixel
     PaintTestPicture(draw);
     ASSERT_TRUE(draw.Update());
     const auto& shown = draw.PresentedPicture();
@@ -212,7 +212,7 @@ TEST_F(WindowTest, FullScreenCentresTheFrameAtAWholeNumberScale) {
     TVekDraw draw;
     // Full screen asks for 16 bits: the back buffer becomes 5-6-5 and is centred in a 640 × 480 frame.
     ASSERT_TRUE(draw.Init(window.get(), 320, 240, true, 16));
-    EXPECT_EQ(draw.Format(), TPixelFormat::Rgb565);
+    EXPECT_EQ(draw.Format(), TPixelFormat::kRgb565);
     EXPECT_TRUE(window->IsFullScreen());
     Pump();
     PaintTestPicture(draw);

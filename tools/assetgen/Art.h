@@ -47,7 +47,7 @@ private:
 };
 
 // Squirrel poses, each painted with its feet where the frame offsets expect them.
-enum class Pose { SitSide, SitFront, SitBack, WalkSide, WalkBack, WalkFront, HoldNut, Cheer };
+enum class Pose { kSitSide, kSitFront, kSitBack, kWalkSide, kWalkBack, kWalkFront, kHoldNut, kCheer };
 void PaintSquirrel(Painter& p, Pose pose, int phase);
 
 Image MakeSquirrelSheet();                 // risu 256 x 256
