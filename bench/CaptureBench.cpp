@@ -16,7 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "game/Demo.h"
 #include "platform/ClipRecorder.h"
 #include "shell/Mainunit.h"
 
@@ -36,11 +35,10 @@ public:
     DemoGame() {
         SDL_Init(0);
         TMainOptions options;
-        options.headless = true;
-        options.seed = 1;
-        options.demo = true;
+        options.test.headless = true;
+        options.player.seed = 1;
+        options.player.demo = true;
         form = std::make_unique<TMainForm>(options);
-        form->BeforeFrame = [this](TMainForm& f) { pilot.Steer(f.MainMode(), f.Script()); };
         for (int i = 0; i < 10 && form->Draw().PresentedPicture().empty(); ++i) Step();
     }
     // False when the frame failed.
@@ -50,7 +48,6 @@ public:
 
 private:
     std::unique_ptr<TMainForm> form;
-    TDemoPilot pilot;
 };
 
 struct Timings {

@@ -40,9 +40,9 @@ private:
 std::unique_ptr<TMainForm> MakeForm(const std::string& audioOut = "") {
     SDL_Init(0);
     TMainOptions options;
-    options.headless = true;
-    options.seed = 1;
-    options.audioOut = audioOut;
+    options.test.headless = true;
+    options.player.seed = 1;
+    options.test.audioOut = audioOut;
     return std::make_unique<TMainForm>(options);
 }
 

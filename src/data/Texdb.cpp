@@ -1,8 +1,7 @@
 #include "data/Texdb.h"
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
+#include <cstring>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <optional>
 
 #include "platform/ByteReader.h"
+#include "platform/Decimal.h"
 #include "platform/MessageText.h"
 #include "platform/Resources.h"
 
@@ -47,7 +47,10 @@ std::int32_t TexValue::Int(int slot) const {
 
 float TexValue::Float(int slot) const {
     if (slot < 0 || slot > 3) return 0.0f;
-    return std::bit_cast<float>(platform::Le32(bytes, 4 * slot));
+    const std::uint32_t bits = platform::Le32(bytes, 4 * slot);
+    float value = 0.0f;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
 }
 
 std::int16_t TexValue::Short(int slot) const {
@@ -62,7 +65,9 @@ void TexValue::SetInt(int slot, std::int32_t value) {
 
 void TexValue::SetFloat(int slot, float value) {
     if (slot < 0 || slot > 3) return;
-    Put32(bytes + 4 * slot, std::bit_cast<std::uint32_t>(value));
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    Put32(bytes + 4 * slot, bits);
 }
 
 void TexValue::SetShort(int slot, std::int16_t value) {
@@ -155,17 +160,17 @@ std::optional<std::string_view> EntryKey(Tokens& tokens) {
     return first;
 }
 
-enum class Kind { None, Integer, Float, Text };
+enum class Kind { kNone, kInteger, kFloat, kText };
 
 Kind KindOf(std::string_view token) {
-    Kind kind = Kind::None;
+    Kind kind = Kind::kNone;
     for (char c : token) {
         if (c >= '0' && c <= '9') {
-            kind = Kind::Integer;
+            kind = Kind::kInteger;
         } else if (c == '.') {
-            return Kind::Float;
+            return Kind::kFloat;
         } else if (c != '-') {
-            return Kind::Text;
+            return Kind::kText;
         }
     }
     return kind;
@@ -242,12 +247,7 @@ float ToFloat(std::string_view token) {
     if (*order < -50) return negative ? -0.0f : 0.0f;
 
     double value = 0.0;
-    const char* first = token.data() + (negative ? 1 : 0);
-    const char* last = token.data() + token.size();
-    const auto result = std::from_chars(first, last, value, std::chars_format::general);
-    if (result.ptr != last) ThrowNotFloat(token);
-    if (result.ec == std::errc::result_out_of_range) value = 0.0;  // only underflow can be left here
-    else if (result.ec != std::errc()) ThrowNotFloat(token);
+    if (!platform::ParseDecimal(token.substr(negative ? 1 : 0), value)) ThrowNotFloat(token);
     if (std::fabs(value) > static_cast<double>(FLT_MAX)) ThrowNotFloat(token);
     const float f = static_cast<float>(value);
     return negative ? -f : f;
@@ -256,12 +256,12 @@ float ToFloat(std::string_view token) {
 // Stores value token number t (0 for the first) into the cell.
 void StoreToken(TexValue& cell, int t, std::string_view token) {
     switch (KindOf(token)) {
-    case Kind::None:
+    case Kind::kNone:
         return;
-    case Kind::Text:
+    case Kind::kText:
         cell = TexValue::FromText(token);
         return;
-    case Kind::Integer: {
+    case Kind::kInteger: {
         const std::int32_t value = ToInteger(token);
         if (t == 0) {
             cell = TexValue{};
@@ -278,7 +278,7 @@ void StoreToken(TexValue& cell, int t, std::string_view token) {
         }
         return;
     }
-    case Kind::Float: {
+    case Kind::kFloat: {
         const float value = ToFloat(token);
         if (t == 0) {
             cell = TexValue{};

@@ -156,18 +156,18 @@ void RunFade(std::uint8_t* pixels, int pitch, int width, int height, int level, 
     const std::uint32_t mr = m.red, mg = m.green, mb = m.blue;
     std::uint32_t ar = 0, ag = 0, ab = 0;
     switch (format) {
-    case TPixelFormat::Rgb555:
+    case TPixelFormat::kRgb555:
         ar = (l << 7) & mr;
         ag = (l << 2) & mg;
         ab = static_cast<std::uint32_t>(level >> 3) & mb;
         break;
-    case TPixelFormat::Rgb565:
+    case TPixelFormat::kRgb565:
         ar = (l << 8) & mr;
         ag = (l << 3) & mg;
         ab = static_cast<std::uint32_t>(level >> 3) & mb;
         break;
-    case TPixelFormat::Rgb24:
-    case TPixelFormat::Xrgb32:
+    case TPixelFormat::kRgb24:
+    case TPixelFormat::kXrgb32:
         ar = (l << 16) & mr;
         ag = (l << 8) & mg;
         ab = l & mb;

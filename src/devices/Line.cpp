@@ -1,6 +1,6 @@
 #include "devices/Line.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "devices/Pixels.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstring>
@@ -9,12 +9,12 @@ namespace pixels {
 
 std::uint32_t SdlFormat(TPixelFormat format) {
     switch (format) {
-    case TPixelFormat::Rgb555: return SDL_PIXELFORMAT_RGB555;
-    case TPixelFormat::Rgb565: return SDL_PIXELFORMAT_RGB565;
+    case TPixelFormat::kRgb555: return SDL_PIXELFORMAT_RGB555;
+    case TPixelFormat::kRgb565: return SDL_PIXELFORMAT_RGB565;
     // Blue, green, red in memory: read as a little-endian integer, red is the top byte, as the
     // fade table expects.
-    case TPixelFormat::Rgb24: return SDL_PIXELFORMAT_BGR24;
-    case TPixelFormat::Xrgb32: return SDL_PIXELFORMAT_RGB888;
+    case TPixelFormat::kRgb24: return SDL_PIXELFORMAT_BGR24;
+    case TPixelFormat::kXrgb32: return SDL_PIXELFORMAT_RGB888;
     default: return SDL_PIXELFORMAT_UNKNOWN;
     }
 }
@@ -23,16 +23,16 @@ TPixelFormat FormatOf(std::uint32_t sdlFormat) {
     int bpp = 0;
     Uint32 r = 0, g = 0, b = 0, a = 0;
     if (sdlFormat == SDL_PIXELFORMAT_UNKNOWN || !SDL_PixelFormatEnumToMasks(sdlFormat, &bpp, &r, &g, &b, &a))
-        return TPixelFormat::None;
-    if (SDL_ISPIXELFORMAT_INDEXED(sdlFormat)) return TPixelFormat::None;
+        return TPixelFormat::kNone;
+    if (SDL_ISPIXELFORMAT_INDEXED(sdlFormat)) return TPixelFormat::kNone;
     switch (SDL_BYTESPERPIXEL(sdlFormat)) {
     case 2:
-        if (g == 0x03E0) return TPixelFormat::Rgb555;
-        if (g == 0x07E0) return TPixelFormat::Rgb565;
-        return TPixelFormat::None;
-    case 3: return TPixelFormat::Rgb24;
-    case 4: return TPixelFormat::Xrgb32;
-    default: return TPixelFormat::None;
+        if (g == 0x03E0) return TPixelFormat::kRgb555;
+        if (g == 0x07E0) return TPixelFormat::kRgb565;
+        return TPixelFormat::kNone;
+    case 3: return TPixelFormat::kRgb24;
+    case 4: return TPixelFormat::kXrgb32;
+    default: return TPixelFormat::kNone;
     }
 }
 
@@ -84,10 +84,10 @@ std::uint32_t RgbDecoder::Channel(std::uint32_t pixel, int c) const {
 
 int BytesPerPixel(TPixelFormat format) {
     switch (format) {
-    case TPixelFormat::Rgb555:
-    case TPixelFormat::Rgb565: return 2;
-    case TPixelFormat::Rgb24: return 3;
-    case TPixelFormat::Xrgb32: return 4;
+    case TPixelFormat::kRgb555:
+    case TPixelFormat::kRgb565: return 2;
+    case TPixelFormat::kRgb24: return 3;
+    case TPixelFormat::kXrgb32: return 4;
     default: return 0;
     }
 }

@@ -7,7 +7,7 @@
 struct SDL_Surface;
 
 // The screen formats a back buffer can have; None before there is one.
-enum class TPixelFormat { None, Rgb555, Rgb565, Rgb24, Xrgb32 };
+enum class TPixelFormat { kNone, kRgb555, kRgb565, kRgb24, kXrgb32 };
 
 namespace pixels {
 

@@ -1,6 +1,6 @@
 #include "devices/Presenter.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstring>
 

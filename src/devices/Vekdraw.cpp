@@ -1,6 +1,6 @@
 #include "devices/Vekdraw.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstring>
@@ -44,7 +44,7 @@ bool TVekDraw::Init(platform::Window* target, int width, int height, bool fullSc
     std::uint32_t sdlFormat = SDL_PIXELFORMAT_RGB888;
     if (target) {
         // Windowed the desktop's format applies; full screen asks for the given depth.
-        if (const TPixelFormat desktop = pixels::FormatOf(target->PixelFormat()); desktop != TPixelFormat::None)
+        if (const TPixelFormat desktop = pixels::FormatOf(target->PixelFormat()); desktop != TPixelFormat::kNone)
             sdlFormat = pixels::SdlFormat(desktop);
         if (fullScreen) {
             if (bitsPerPixel == 16) sdlFormat = SDL_PIXELFORMAT_RGB565;

@@ -121,7 +121,7 @@ private:
     static void SetCells(TSpriteSurf& sprite, SDL_Surface* surface, bool opaque, int cellWidth, int cellHeight);
 
     bool ready = false;
-    TPixelFormat format = TPixelFormat::None;
+    TPixelFormat format = TPixelFormat::kNone;
     int surfaceWidth = 0;
     int surfaceHeight = 0;
     int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "game/Gamemain.h"
+#include "platform/Decimal.h"
 #include "toys/Toypicture.h"
 #include "toys/Toyplayer.h"
 
@@ -33,9 +34,7 @@ public:
         if (!std::isfinite(value)) {
             text += "null";
         } else {
-            char buffer[32];
-            const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-            text.append(buffer, result.ptr);
+            text += platform::ShortestDecimal(value);
         }
         needComma = true;
     }

@@ -10,7 +10,7 @@
 //  - accelerated (TextureEnlarger): one texture upload a frame, the GPU enlarges it.
 // The signs are the SignOverlay's; the window lays the picture out and reads it back.
 // Either way a repaint reuses the last picture; it is enlarged again only when the size changed.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdint>
 #include <memory>
@@ -56,6 +56,7 @@ public:
     void Repaint();
     // Sets the sign at that place; "" removes it. Shown from the next Present or Repaint.
     void SetSign(SignPlace place, const std::string& utf8Text) { overlay.Set(place, utf8Text); }
+    const std::string& Sign(SignPlace place) const { return overlay.Text(place); }
 
     void ToggleFullScreen();
     bool IsFullScreen() const;

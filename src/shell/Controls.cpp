@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/AudioOutput.h"
+#include "platform/Captures.h"
 #include "platform/ClipRecorder.h"
 #include "platform/Screenshot.h"
 #include "platform/SdlInput.h"
@@ -29,7 +30,7 @@ bool PictureOf(const SDL_Surface* surface, std::vector<std::uint32_t>& rgb) {
 
 }  // namespace
 
-TControls::TControls(TMainForm& form) : form(form), demo(form.options.demo) {}
+TControls::TControls(TMainForm& form) : form(form) {}
 
 TControls::~TControls() {
     if (clip && clip->IsRecording()) clip->Stop();
@@ -41,10 +42,10 @@ bool TControls::HandleEvent(const SDL_Event& event) {
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_MINIMIZED:
             // The keyboard reaches the game only with the focus, so frames without it could not be played.
-            if (form.options.autoPause && !paused) Pause();
+            if (form.Options().player.autoPause && !paused) Pause();
             return false;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            form.window->Repaint();
+            form.Window()->Repaint();
             return true;
         default:
             return false;
@@ -54,18 +55,26 @@ bool TControls::HandleEvent(const SDL_Event& event) {
         if (!event.key.repeat) HandleKey(event.key);
         return true;
     }
+    // A click or a tap plays on, and hands the attract mode over, as any key does.
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_FINGERDOWN) {
+        if (paused) {
+            Resume();
+        } else if (form.DemoRunning()) {
+            form.EndDemo();
+        }
+    }
     return false;
 }
 
 void TControls::HandleKey(const SDL_KeyboardEvent& key) {
-    platform::AudioOutput* audio = form.audio.get();
+    platform::AudioOutput* audio = form.Audio();
     switch (HotkeyOf(key.keysym.sym, key.keysym.mod)) {
     case THotkey::kQuit:
-        quit = true;
+        quit = form.Options().platform.quitKey;
         break;
     case THotkey::kFullScreen:
-        form.window->ToggleFullScreen();
-        form.window->Repaint();
+        form.Window()->ToggleFullScreen();
+        form.Window()->Repaint();
         break;
     case THotkey::kMute:
         if (!audio) {
@@ -107,8 +116,8 @@ void TControls::HandleKey(const SDL_KeyboardEvent& key) {
     case THotkey::kNone:
         if (paused) {
             Resume();
-        } else if (demo) {
-            EndDemo();
+        } else if (form.DemoRunning()) {
+            form.EndDemo();
         }
         break;
     }
@@ -117,40 +126,21 @@ void TControls::HandleKey(const SDL_KeyboardEvent& key) {
 void TControls::Pause() {
     if (paused) return;
     paused = true;
-    // No frame runs while paused: the clock stops, and a tick already queued is dropped.
-    form.HITimer.SetEnabled(false);
-    SDL_FlushEvent(form.tickEventType);
-    form.tickPending = false;
-    if (form.audio) form.audio->SetPaused(true);
+    form.PauseFrames();
     ShowSign(platform::SignPlace::kCentre, "PAUSE\nPress a key to play on", 0);
 }
 
 void TControls::Resume() {
     if (!paused) return;
     paused = false;
-    // The key that resumed, and any other held now, must not reach the game as a press.
-    if (form.sdlInput) form.sdlInput->SwallowHeldKeys();
-    if (form.audio) form.audio->SetPaused(false);
     ShowSign(platform::SignPlace::kCentre, "", 0);
-    form.HITimer.SetEnabled(true);
-}
-
-void TControls::EndDemo() {
-    demo = false;
-    // The player takes over at the title, as an arcade's attract mode hands over: a fresh main mode.
-    form.BeforeFrame = nullptr;
-    if (form.sdlInput) {
-        form.sdlInput->SwallowHeldKeys();
-        form.inputSwitch.Use(form.sdlInput.get());
-    }
-    form.scripted.ReleaseAllKeys();
-    if (form.root) form.root->DeleteChild();
+    form.ResumeFrames();
 }
 
 void TControls::ShowSign(platform::SignPlace place, const std::string& text, std::uint32_t ms) {
     signUntil[PlaceIndex(place)] = text.empty() || ms == 0 ? 0 : std::max<std::uint32_t>(1, SDL_GetTicks() + ms);
-    form.window->SetSign(place, text);
-    form.window->Repaint();
+    form.Window()->SetSign(place, text);
+    form.Window()->Repaint();
 }
 
 int TControls::WaitTimeout() const {
@@ -172,16 +162,16 @@ void TControls::ExpireSigns() {
 }
 
 void TControls::SaveScreenshot() {
-    const std::vector<std::uint32_t>& picture = form.VekDraw.PresentedPicture();
+    const std::vector<std::uint32_t>& picture = form.Draw().PresentedPicture();
     if (picture.empty()) {
         ShowSign(platform::SignPlace::kTopRight, "No picture yet", kSignMs);
         return;
     }
-    const std::string folder = platform::PicturesFolder();
+    const std::string folder = platform::CapturesFolder();
     const std::string name =
         platform::UnusedPath(folder, platform::TimestampedName("pelloro", std::time(nullptr), ".png"));
     std::string error;
-    const int width = form.VekDraw.SurfaceWidth(), height = form.VekDraw.SurfaceHeight();
+    const int width = form.Draw().SurfaceWidth(), height = form.Draw().SurfaceHeight();
     bool ok = platform::SavePng(name, picture, width, height, 1, &error);
     if (ok) {
         const std::string big = name.substr(0, name.size() - 4) + "-x3.png";
@@ -189,24 +179,24 @@ void TControls::SaveScreenshot() {
     }
     if (!ok) {
         std::fprintf(stderr, "pelloro: the screenshot was not saved: %s\n", error.c_str());
-        ShowSign(platform::SignPlace::kTopRight, "Screenshot not saved", kSignMs);
+        ShowSign(platform::SignPlace::kBottom, "Screenshot not saved: " + error, kBannerMs);
         return;
     }
     std::fprintf(stderr, "pelloro: saved %s\n", name.c_str());
-    ShowSign(platform::SignPlace::kTopRight, "Saved " + name.substr(name.rfind('/') + 1), kSignMs);
+    ShowSign(platform::SignPlace::kTopRight, "Saved to " + platform::ShownPath(name), kSavedSignMs);
 }
 
 void TControls::ToggleClip() {
     if (clip && clip->IsRecording()) {
-        StopClip("Clip saved");
+        StopClip("");
         return;
     }
     if (!clip) clip = std::make_unique<platform::ClipRecorder>();
-    clipPath = platform::UnusedPath(platform::PicturesFolder(),
+    clipPath = platform::UnusedPath(platform::CapturesFolder(),
                                     platform::TimestampedName("pelloro", std::time(nullptr), ".gif"));
     if (!clip->Start(clipPath)) {
         std::fprintf(stderr, "pelloro: cannot record the clip %s: %s\n", clipPath.c_str(), clip->Error().c_str());
-        ShowSign(platform::SignPlace::kTopRight, "Cannot record", kSignMs);
+        ShowSign(platform::SignPlace::kBottom, "Cannot record a clip: " + clip->Error(), kBannerMs);
         return;
     }
     ShowSign(platform::SignPlace::kTopRight, "\u25CF REC", 0);
@@ -215,20 +205,20 @@ void TControls::ToggleClip() {
 void TControls::StopClip(const std::string& how) {
     if (!clip->Stop()) {
         std::fprintf(stderr, "pelloro: the clip %s was not written: %s\n", clipPath.c_str(), clip->Error().c_str());
-        ShowSign(platform::SignPlace::kTopRight, "Clip not saved", kSignMs);
+        ShowSign(platform::SignPlace::kBottom, "Clip not saved: " + clip->Error(), kBannerMs);
         return;
     }
     std::fprintf(stderr, "pelloro: saved %s (%d frames)%s%s\n", clipPath.c_str(), clip->FrameCount(),
                  clip->Error().empty() ? "" : "; ", clip->Error().c_str());
-    ShowSign(platform::SignPlace::kTopRight, how, kSignMs);
+    ShowSign(platform::SignPlace::kTopRight, "Clip" + how + " saved to " + platform::ShownPath(clipPath), kSavedSignMs);
 }
 
 void TControls::AfterFrame() {
     if (!clip || !clip->IsRecording()) return;
     std::vector<std::uint32_t> picture;
-    if (!PictureOf(form.VekDraw.BackBuffer(), picture)) return;
-    if (!clip->AddFrame(picture, form.VekDraw.SurfaceWidth(), form.VekDraw.SurfaceHeight())) {
+    if (!PictureOf(form.Draw().BackBuffer(), picture)) return;
+    if (!clip->AddFrame(picture, form.Draw().SurfaceWidth(), form.Draw().SurfaceHeight())) {
         // Full after 30 s, or ended early (the encoder fell behind): either way the clip is whole.
-        StopClip(clip->FrameCount() >= platform::ClipRecorder::kMaxFrames ? "Clip saved (30 s)" : "Clip saved (ended early)");
+        StopClip(clip->FrameCount() >= platform::ClipRecorder::kMaxFrames ? " of 30 s" : " (ended early)");
     }
 }

@@ -18,6 +18,7 @@ class TMainForm;
 class TControls {
 public:
     static constexpr std::uint32_t kSignMs = 1200;     // a status sign stays this long
+    static constexpr std::uint32_t kSavedSignMs = 4000;  // long enough to read where a capture went
     static constexpr std::uint32_t kBannerMs = 6000;   // a non-fatal message stays this long
     static constexpr int kVolumeStep = 10;             // percent
 
@@ -46,13 +47,12 @@ private:
     void HandleKey(const SDL_KeyboardEvent& key);
     void SaveScreenshot();
     void ToggleClip();
+    // `how`: what the sign adds about the clip's end (" of 30 s"), "" when the player stopped it.
     void StopClip(const std::string& how);
-    void EndDemo();
 
     TMainForm& form;
     bool paused = false;
     bool quit = false;
-    bool demo = false;
     std::unique_ptr<platform::ClipRecorder> clip;
     std::string clipPath;
     std::uint32_t signUntil[3] = {0, 0, 0};  // SDL ticks; 0 = no timed sign at that place

@@ -5,7 +5,7 @@
 #include "platform/AudioOutput.h"
 #include "shell/Mainunit.h"
 
-THeadless::THeadless(TMainForm& form, const TMainOptions& options) : form(form), options(options) {
+THeadless::THeadless(TMainForm& form, const TTestHooks& options) : form(form), options(options) {
     platform::AudioOutput* audio = form.Audio();
     if (!options.audioOut.empty() && audio) {
         wav = std::make_unique<platform::WavWriter>(options.audioOut, audio->Rate(), audio->Channels());
@@ -14,10 +14,6 @@ THeadless::THeadless(TMainForm& form, const TMainOptions& options) : form(form),
 
 bool THeadless::RunFrame() {
     if (writeFailed) return false;
-    while (nextKeyEvent < options.keys.size() && options.keys[nextKeyEvent].frame <= form.FrameNumber()) {
-        const TKeyEvent& event = options.keys[nextKeyEvent++];
-        form.Script().SetKey(event.code, event.down);
-    }
     form.HITimerTimer(nullptr);
     if (!form.FrameError().empty()) return false;
     if (platform::AudioOutput* audio = form.Audio()) {

@@ -1,6 +1,6 @@
 #pragma once
-// The headless run: frames back to back with the key script's events applied before each frame's
-// poll, the audio rendered 20 ms a frame, and the pictures and sound written where the options say.
+// The headless run: frames back to back (the main window applies the key script's events before
+// each frame's poll), the audio rendered 20 ms a frame, and the pictures and sound written where the options say.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -9,12 +9,12 @@
 #include "platform/WavWriter.h"
 
 class TMainForm;
-struct TMainOptions;
+struct TTestHooks;
 
 class THeadless {
 public:
     // Opens --audio-out's file at once, so that its samples go out as they are rendered.
-    THeadless(TMainForm& form, const TMainOptions& options);
+    THeadless(TMainForm& form, const TTestHooks& options);
 
     // One frame; false once a frame has failed or its picture could not be written.
     bool RunFrame();
@@ -23,8 +23,7 @@ public:
 
 private:
     TMainForm& form;
-    const TMainOptions& options;
-    std::size_t nextKeyEvent = 0;
+    const TTestHooks& options;
     bool writeFailed = false;  // a picture of --screenshot-every could not be written: the run stops
     std::unique_ptr<platform::WavWriter> wav;  // --audio-out, written frame by frame
     std::vector<std::int16_t> rendered;        // this frame's samples

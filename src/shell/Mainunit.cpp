@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "data/DataError.h"
+#include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "platform/AudioOutput.h"
 #include "platform/FluidSynthOutput.h"
@@ -27,12 +28,12 @@ bool ShowError(const std::string& message, const std::string& advice, bool displ
     return displayAvailable && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", shown.c_str(), nullptr) == 0;
 }
 
-TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.timerService) {
+TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.test.timerService) {
     // 1. The form itself from its design values: the window, its client area and the disabled frame clock.
     HITimer.SetEnabled(false);
     HITimer.SetInterval(kFrameInterval);
     HITimer.SetOnTimer([this](THITimer* sender) {
-        if (options.headless) {
+        if (options.test.headless) {
             HITimerTimer(sender);
             return;
         }
@@ -44,10 +45,10 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     HITimer.Loaded();
     VekDraw.SetWidth(kClientWidth);
     VekDraw.SetHeight(kClientHeight);
-    if (!options.headless) {
+    if (!options.test.headless) {
         tickEventType = SDL_RegisterEvents(1);
         std::string error;
-        window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.scale, options.fullScreen, &error);
+        window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.player.scale, options.player.fullScreen, &error);
         if (!window) throw std::runtime_error("cannot open the window: " + error);
         std::string audioError;
         // The mix runs at the device's own rate; the sound device converts its waves to it at load.
@@ -57,7 +58,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     } else {
         audio = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, VekSound.Bits, VekSound.Stereo);
     }
-    if (audio) audio->SetVolume(options.volume);
+    if (audio) audio->SetVolume(options.player.volume);
 
     // The MIDI device's one message reaches the player the way every error of the program does, with
     // an English line of what to do beside it.
@@ -69,7 +70,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         const std::string advice = audio ? platform::FluidSynthOutput::Advice()
                                          : "the music plays through the audio output, and none could be opened";
         std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
-        if (options.headless) return;
+        if (options.test.headless) return;
         const std::string shown = message + "\n\n" + advice;
         // Without a box, the message goes over the game for a few seconds: it is not fatal.
         if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr) != 0) {
@@ -83,7 +84,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
     VekDraw.Init(window.get());
-    if (sdlInput && !options.demo && !options.scriptedKeys) inputSwitch.Use(sdlInput.get());
+    if (sdlInput && !options.player.demo && !options.platform.scriptedKeys) inputSwitch.Use(sdlInput.get());
     VekInput.Init(&inputSwitch);
     VekSound.Init(audio.get());
     VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get(), showMidiMessage);
@@ -99,7 +100,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
 
     // 7.–8. The kernel over the devices, then the root mode over the kernel.
     kernel = std::make_unique<TKernel>(&VekDraw, &VekSound, &VekInput, &VekMidi);
-    kernel->SetSeed(options.seed);
+    kernel->SetSeed(options.player.seed);
     root = std::make_unique<TGameMgrMode>(nullptr, kernel.get(), 0);
     root->SetMainModeFactory([this](TGameMode* parent, TKernel* k, std::int32_t param) {
         auto mode = std::make_unique<TGameMainMode>(parent, k, param);
@@ -107,10 +108,12 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         return mode;
     });
 
+    if (options.player.demo) pilot = std::make_unique<TDemoPilot>();
+
     // 9. Only now can the first tick arrive. Headless runs are driven frame by frame instead.
-    if (options.headless) {
-        headless = std::make_unique<THeadless>(*this, options);
-    } else if (options.frameClock) {
+    if (options.test.headless) {
+        headless = std::make_unique<THeadless>(*this, options.test);
+    } else if (options.platform.frameClock) {
         HITimer.SetEnabled(true);
         HITimer.Start();
     }
@@ -130,6 +133,12 @@ TMainForm::~TMainForm() {
 void TMainForm::HITimerTimer(THITimer*) {
     if (destroyed || !frameError.empty()) return;
     try {
+        const std::vector<TKeyEvent>& keys = options.test.keys;
+        while (nextKeyEvent < keys.size() && keys[nextKeyEvent].frame <= frameNumber) {
+            const TKeyEvent& event = keys[nextKeyEvent++];
+            scripted.SetKey(event.code, event.down);
+        }
+        if (pilot) pilot->Steer(MainMode(), scripted);
         if (BeforeFrame) BeforeFrame(*this);
         kernel->Poll(static_cast<std::int32_t>(kFrameInterval));
         root->Tick(static_cast<std::int32_t>(kFrameInterval));
@@ -179,9 +188,69 @@ TGameMainMode* TMainForm::MainMode() const {
 
 bool TMainForm::RunHeadlessFrame() { return headless && headless->RunFrame(); }
 
+void TMainForm::PauseFrames() {
+    if (framesPaused) return;
+    framesPaused = true;
+    HITimer.SetEnabled(false);
+    if (tickEventType != 0) SDL_FlushEvent(tickEventType);
+    tickPending = false;
+    if (audio) audio->SetPaused(true);
+}
+
+void TMainForm::ResumeFrames() {
+    if (!framesPaused) return;
+    framesPaused = false;
+    // The key that resumed, and any other held now, must not reach the game as a press.
+    if (sdlInput) sdlInput->SwallowHeldKeys();
+    if (audio) audio->SetPaused(false);
+    if (options.platform.frameClock && !options.test.headless) HITimer.SetEnabled(true);
+}
+
+void TMainForm::EndDemo() {
+    if (!pilot) return;
+    pilot.reset();
+    if (sdlInput && !options.platform.scriptedKeys) {
+        sdlInput->SwallowHeldKeys();
+        inputSwitch.Use(sdlInput.get());
+    }
+    scripted.ReleaseAllKeys();
+    // A fresh main mode: the title, as when the program starts.
+    if (root) root->DeleteChild();
+}
+
+void TMainForm::RunFrame() {
+    if (framesPaused || destroyed) return;
+    if (options.test.lastFrame >= 0 && frameNumber >= options.test.lastFrame) return;
+    HITimerTimer(&HITimer);
+    if (controls) controls->AfterFrame();
+}
+
+bool TMainForm::HandleEvent(const SDL_Event& event) {
+    if (event.type == tickEventType) {
+        tickPending = false;
+        RunFrame();
+    } else if (event.type == SDL_QUIT) {
+        quit = true;
+    } else if (!controls->HandleEvent(event) && event.type == SDL_WINDOWEVENT) {
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) FormPaint();
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit = true;
+    }
+    if (sdlInput) sdlInput->HandleEvent(event);
+    if (controls->QuitAsked()) quit = true;
+    return frameError.empty() && !quit;
+}
+
+bool TMainForm::PumpEvents() {
+    if (!controls) return frameError.empty();
+    SDL_Event event;
+    while (SDL_PollEvent(&event) == 1) HandleEvent(event);
+    controls->ExpireSigns();
+    return frameError.empty() && !quit;
+}
+
 int TMainForm::Run() {
     int status = 0;
-    if (options.headless) {
+    if (options.test.headless) {
         status = headless->Run();
     } else {
         SDL_Event event;
@@ -190,27 +259,13 @@ int TMainForm::Run() {
             const int timeout = controls->WaitTimeout();
             const bool got = timeout < 0 ? SDL_WaitEvent(&event) == 1 : SDL_WaitEventTimeout(&event, timeout) == 1;
             controls->ExpireSigns();
-            if (!got) continue;
-            if (event.type == tickEventType) {
-                tickPending = false;
-                if (!controls->Paused()) {
-                    HITimerTimer(&HITimer);
-                    controls->AfterFrame();
-                }
-            } else if (event.type == SDL_QUIT) {
-                running = false;
-            } else if (!controls->HandleEvent(event) && event.type == SDL_WINDOWEVENT) {
-                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) FormPaint();
-                if (event.window.event == SDL_WINDOWEVENT_CLOSE) running = false;
-            }
-            if (sdlInput) sdlInput->HandleEvent(event);
-            if (!frameError.empty() || controls->QuitAsked()) running = false;
+            if (got) running = HandleEvent(event);
         }
         controls.reset();  // a clip being recorded is finished now
     }
     FormDestroy();
     if (!frameError.empty()) {
-        if (!ShowError(frameError, frameAdvice, !options.headless) && window) {
+        if (!ShowError(frameError, frameAdvice, !options.test.headless) && window) {
             ShowInWindow(frameAdvice.empty() ? frameError : frameError + "\n\n" + frameAdvice);
         }
         status = 1;

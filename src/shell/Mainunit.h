@@ -1,14 +1,13 @@
 #pragma once
 // The main window: owns the frame clock and the four devices, brings them up in their fixed order,
 // and runs one frame per tick on the window's thread (or back to back, headless).
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <atomic>
 
 #include "devices/Vekdraw.h"
 #include "devices/Vekinput.h"
@@ -21,39 +20,19 @@
 #include "shell/Headless.h"
 #include "shell/Htimer.h"
 #include "shell/Keyscript.h"
+#include "shell/Options.h"
+
+union SDL_Event;
 
 namespace platform {
 class Window;
 class AudioOutput;
 class SdlInputSource;
-class TimerService;
 }  // namespace platform
-
-struct TMainOptions {
-    int scale = 0;  // 0: the largest whole scale the screen holds
-    bool fullScreen = false;
-    int volume = 100;
-    std::optional<std::uint32_t> seed;
-    bool demo = false;
-    bool headless = false;
-    std::int64_t frames = 0;
-    std::vector<TKeyEvent> keys;
-    std::string screenshot;
-    int screenshotEvery = 0;
-    std::string screenshotDir;
-    std::string audioOut;
-    std::string trace;
-    bool autoPause = true;  // pause when the window loses the focus (--no-auto-pause: keep playing)
-    platform::TimerService* timerService = nullptr;  // tests: a timer that can refuse
-    // False where there are no threads (the browser): no frame clock; the caller's own loop runs
-    // HITimerTimer every kFrameInterval ms.
-    bool frameClock = true;
-    // With a window, keys still come from Script() (the browser's key script), not the keyboard.
-    bool scriptedKeys = false;
-};
 
 class TGameMainMode;
 class TControls;
+class TDemoPilot;
 
 class TMainForm {
 public:
@@ -69,6 +48,30 @@ public:
     int Run();
     // Headless: runs one frame with the key script's events for it applied first.
     bool RunHeadlessFrame();
+
+    // --- the loop of a platform without a frame clock (the browser), which runs the same steps ---
+    // Handles every event waiting and takes down the signs whose time is up; false once the game
+    // must end (the player quit, or a frame failed).
+    bool PumpEvents();
+    // One game frame and what the player's side does after it (a clip takes its picture). Nothing
+    // while the frames are paused.
+    void RunFrame();
+
+    // --- the player's side: what the controls ask of the window ---
+    // No frame runs until ResumeFrames: the clock stops and a tick already waiting is dropped; the
+    // sound holds where it is.
+    void PauseFrames();
+    // Frames run again; a key held at this moment reaches the game only once let go and pressed anew.
+    void ResumeFrames();
+    bool FramesPaused() const { return framesPaused; }
+    // The attract mode is playing (--demo, until the player takes over).
+    bool DemoRunning() const { return pilot != nullptr; }
+    // The player takes over at a fresh title, as an arcade's attract mode hands over.
+    void EndDemo();
+    const TMainOptions& Options() const { return options; }
+    platform::Window* Window() const { return window.get(); }
+    // The player's side: null headless.
+    TControls* Controls() const { return controls.get(); }
 
     void HITimerTimer(THITimer* sender);
     void FormPaint();
@@ -86,14 +89,14 @@ public:
     platform::AudioOutput* Audio() const { return audio.get(); }
     std::int64_t FrameNumber() const { return frameNumber; }
     const std::string& FrameError() const { return frameError; }
-    // Called before every frame's poll: the demo pilot steers the scripted input here.
+    // Called before every frame's poll, after the key script and the demo pilot.
     std::function<void(TMainForm&)> BeforeFrame;
     // Called after every frame: the trace writer.
     std::function<void(TMainForm&)> AfterFrame;
 
 private:
-    friend class TControls;
-
+    // One event of the window's loop; false once the loop must end.
+    bool HandleEvent(const SDL_Event& event);
     void HandleFrameError(const std::string& message, const std::string& advice);
     // A message for the player when SDL's message box cannot open: in the window, until a key or
     // the close box.
@@ -106,6 +109,9 @@ private:
     platform::ScriptedInputSource scripted;
     platform::SwitchedInputSource inputSwitch{&scripted};
     std::unique_ptr<TControls> controls;
+    std::unique_ptr<TDemoPilot> pilot;  // while the attract mode plays
+    std::size_t nextKeyEvent = 0;       // of options.test.keys
+    bool framesPaused = false;
 
     THITimer HITimer;
     TVekDraw VekDraw;
@@ -121,6 +127,7 @@ private:
     // Only one tick may wait in the event queue: a slow frame is not followed by a burst.
     std::atomic<bool> tickPending{false};
     bool destroyed = false;
+    bool quit = false;
     std::int64_t frameNumber = 0;
     std::string frameError;
     std::string frameAdvice;  // an English line of what to do, beside a data error's own message

@@ -29,7 +29,7 @@ struct Loader {
 };
 
 struct PictureLoader : Loader {
-    PictureLoader() { EXPECT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240)); }
+    PictureLoader() { EXPECT_TRUE(draw.InitHeadless(TPixelFormat::kXrgb32, 320, 240)); }
     bool Load(const std::string& name, const std::string& file) override { return draw.CreateSprite(name, file, 0, 0); }
     bool Unload(const std::string& name) override { return draw.DeleteSprite(name); }
     int Records() const override { return 16; }

@@ -1,6 +1,6 @@
 #include "devices/Pixels.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -12,13 +12,13 @@ TEST(PixelsDecode, ChannelsWidenByRepeatingTheirTopBits) {
         TPixelFormat format;
         std::uint32_t pixel, rgb;
     } cases[] = {
-        {TPixelFormat::Rgb555, 0x7FFF, 0xFFFFFF},
-        {TPixelFormat::Rgb555, 0x4210, 0x848484},  // 16 of 31 → 132
-        {TPixelFormat::Rgb565, 0xF800, 0xFF0000},
-        {TPixelFormat::Rgb565, 0x07E0, 0x00FF00},
-        {TPixelFormat::Rgb565, 0x0020, 0x000400},  // green 1 of 63 → 4
-        {TPixelFormat::Rgb24, 0x123456, 0x123456},
-        {TPixelFormat::Xrgb32, 0xAB123456, 0x123456},
+        {TPixelFormat::kRgb555, 0x7FFF, 0xFFFFFF},
+        {TPixelFormat::kRgb555, 0x4210, 0x848484},  // 16 of 31 → 132
+        {TPixelFormat::kRgb565, 0xF800, 0xFF0000},
+        {TPixelFormat::kRgb565, 0x07E0, 0x00FF00},
+        {TPixelFormat::kRgb565, 0x0020, 0x000400},  // green 1 of 63 → 4
+        {TPixelFormat::kRgb24, 0x123456, 0x123456},
+        {TPixelFormat::kXrgb32, 0xAB123456, 0x123456},
     };
     for (const Case& c : cases) {
         SDL_PixelFormat* f = SDL_AllocFormat(pixels::SdlFormat(c.format));
@@ -28,9 +28,9 @@ TEST(PixelsDecode, ChannelsWidenByRepeatingTheirTopBits) {
         EXPECT_EQ(pixels::BytesPerPixel(c.format), f->BytesPerPixel);
         SDL_FreeFormat(f);
     }
-    EXPECT_EQ(pixels::FormatOf(SDL_PIXELFORMAT_INDEX8), TPixelFormat::None);
-    EXPECT_EQ(pixels::FormatOf(SDL_PIXELFORMAT_UNKNOWN), TPixelFormat::None);
-    EXPECT_EQ(pixels::SdlFormat(TPixelFormat::None), static_cast<std::uint32_t>(SDL_PIXELFORMAT_UNKNOWN));
+    EXPECT_EQ(pixels::FormatOf(SDL_PIXELFORMAT_INDEX8), TPixelFormat::kNone);
+    EXPECT_EQ(pixels::FormatOf(SDL_PIXELFORMAT_UNKNOWN), TPixelFormat::kNone);
+    EXPECT_EQ(pixels::SdlFormat(TPixelFormat::kNone), static_cast<std::uint32_t>(SDL_PIXELFORMAT_UNKNOWN));
 }
 
 }  // namespace

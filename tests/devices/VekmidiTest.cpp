@@ -94,7 +94,7 @@ protected:
     std::vector<MidiMessage> Shorts() const {
         std::vector<MidiMessage> out;
         for (const MidiMessage& m : log->Messages()) {
-            if (m.kind == MidiMessage::Kind::Short) out.push_back(m);
+            if (m.kind == MidiMessage::Kind::kShort) out.push_back(m);
         }
         return out;
     }
@@ -113,7 +113,7 @@ protected:
     }
     int Resets() const {
         int n = 0;
-        for (const MidiMessage& m : log->Messages()) n += m.kind == MidiMessage::Kind::Reset;
+        for (const MidiMessage& m : log->Messages()) n += m.kind == MidiMessage::Kind::kReset;
         return n;
     }
 
@@ -185,7 +185,7 @@ TEST_F(Sequencer, EventsAreSentAsWrittenWithRunningStatus) {
     EXPECT_EQ(packed, (std::vector<std::uint32_t>{0x403C90, 0x403E90, 0x0005C5, 0x0006C5, 0x0022D1, 0x4000E2, 0x7F7FE2}));
     const auto messages = log->Messages();
     ASSERT_EQ(messages.size(), 9u) << "seven short messages, the SysEx, and the reset at the song's end";
-    EXPECT_EQ(messages[7].kind, MidiMessage::Kind::Long);
+    EXPECT_EQ(messages[7].kind, MidiMessage::Kind::kLong);
     EXPECT_EQ(messages[7].bytes, (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
     EXPECT_EQ(messages[7].pass, 1u);
 }
@@ -216,7 +216,7 @@ TEST_F(Sequencer, WithoutLoopTheSongStopsItself) {
     EXPECT_FALSE(midi.IsPlay());
     const auto messages = log->Messages();
     ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back().kind, MidiMessage::Kind::Reset);
+    EXPECT_EQ(messages.back().kind, MidiMessage::Kind::kReset);
     EXPECT_EQ(messages.back().pass, 4u) << "stopped by the pass in which the last track ended";
     const auto count = messages.size();
     Passes(10);
@@ -264,7 +264,7 @@ TEST_F(Sequencer, WithoutLoopTheEndCueStopsAndNothingSoundsAfterIt) {
     Passes(10);
     EXPECT_FALSE(midi.IsPlay());
     EXPECT_EQ(NotesSent(), (std::vector<int>{0x3C, 0x3E})) << "the note at the end cue's own tick is not sent";
-    EXPECT_EQ(log->Messages().back().kind, MidiMessage::Kind::Reset);
+    EXPECT_EQ(log->Messages().back().kind, MidiMessage::Kind::kReset);
 }
 
 TEST_F(Sequencer, CueTextsMatchOnTheirFirstLetters) {
@@ -325,7 +325,7 @@ TEST_F(Sequencer, StopThenPlayResumesWhereTheSongStood) {
     EXPECT_EQ(Shorts().size(), 19u);
     EXPECT_TRUE(midi.Stop());
     EXPECT_FALSE(midi.IsPlay());
-    EXPECT_EQ(log->Messages().back().kind, MidiMessage::Kind::Reset);
+    EXPECT_EQ(log->Messages().back().kind, MidiMessage::Kind::kReset);
     EXPECT_EQ(log->Messages().back().pass, 0u) << "a stop from outside is no pass";
     Passes(5);
     EXPECT_EQ(Shorts().size(), 19u);
@@ -684,10 +684,10 @@ TEST(SequencerThreadMode, TheSongStopsItselfOnItsOwnThread) {
     ASSERT_TRUE(WaitFor([&] { return !midi.IsPlay(); })) << "the song never ended";
     std::vector<int> notes;
     for (const MidiMessage& m : log->Messages()) {
-        if (m.kind == MidiMessage::Kind::Short) notes.push_back(m.Data1());
+        if (m.kind == MidiMessage::Kind::kShort) notes.push_back(m.Data1());
     }
     EXPECT_EQ(notes, (std::vector<int>{0x3C, 0x3E}));
-    EXPECT_EQ(log->Messages().back().kind, MidiMessage::Kind::Reset);
+    EXPECT_EQ(log->Messages().back().kind, MidiMessage::Kind::kReset);
     EXPECT_GT(log->Messages().back().pass, 0u) << "stopped from inside a pass";
     EXPECT_TRUE(midi.CleanUp());
 }

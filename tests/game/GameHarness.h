@@ -77,8 +77,8 @@ public:
     explicit GameRun(std::optional<std::uint32_t> seed = 20240601u) {
         SDL_Init(0);
         TMainOptions options;
-        options.headless = true;
-        options.seed = seed;
+        options.test.headless = true;
+        options.player.seed = seed;
         form = std::make_unique<TMainForm>(options);
     }
 

@@ -49,7 +49,7 @@ inline std::uint32_t PresentedColour(const TVekDraw& draw) { return draw.Present
 struct ModeFixture : ::testing::Test {
     TVekDraw draw;
     TKernel kernel{&draw, nullptr, nullptr, nullptr};
-    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240)); }
+    void SetUp() override { ASSERT_TRUE(draw.InitHeadless(TPixelFormat::kXrgb32, 320, 240)); }
 };
 
 }  // namespace modetest

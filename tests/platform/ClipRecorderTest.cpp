@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "game/Demo.h"
 #include "shell/Mainunit.h"
 #include "support/TestMedia.h"
 
@@ -452,12 +451,10 @@ TEST(ClipRecorder, ThirtySecondsOfTheGameStayUnderTenMegabytes) {
     const std::string path = folder / "demo.gif";
     SDL_Init(0);
     TMainOptions options;
-    options.headless = true;
-    options.seed = 1;
-    options.demo = true;
+    options.test.headless = true;
+    options.player.seed = 1;
+    options.player.demo = true;
     TMainForm form(options);
-    TDemoPilot pilot;
-    form.BeforeFrame = [&](TMainForm& f) { pilot.Steer(f.MainMode(), f.Script()); };
 
     // The first frame makes the game; the picture comes with the first present after it.
     for (int i = 0; i < 10 && form.Draw().PresentedPicture().empty(); ++i) ASSERT_TRUE(form.RunHeadlessFrame());

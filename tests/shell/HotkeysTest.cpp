@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/InputSource.h"
 #include "platform/KeySwallow.h"
 
 namespace {

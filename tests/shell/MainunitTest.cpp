@@ -23,9 +23,9 @@ struct SdlScope {
 
 TMainOptions Headless(std::int64_t frames = 10) {
     TMainOptions options;
-    options.headless = true;
-    options.frames = frames;
-    options.seed = 7;
+    options.test.headless = true;
+    options.test.frames = frames;
+    options.player.seed = 7;
     return options;
 }
 
@@ -81,7 +81,7 @@ TEST(MainForm, KeyScriptEventsApplyBeforeTheirFramesPoll) {
     SdlScope sdl;
     TMainOptions options = Headless();
     std::string error;
-    ASSERT_TRUE(ParseKeyScript("# a comment\n3 Space down\n  4 space UP  # trailing\n", options.keys, error)) << error;
+    ASSERT_TRUE(ParseKeyScript("# a comment\n3 Space down\n  4 space UP  # trailing\n", options.test.keys, error)) << error;
     TMainForm form(options);
     std::vector<std::uint16_t> pushed;
     form.AfterFrame = [&](TMainForm& f) { pushed.push_back(f.Kernel()->Pushed() & kButtonSpace); };
@@ -148,12 +148,12 @@ TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) GTEST_SKIP() << "no offscreen video: " << SDL_GetError();
     {
         TMainOptions options;
-        options.scale = 1;
-        options.seed = 7;
-        options.frameClock = false;
-        options.scriptedKeys = true;
+        options.player.scale = 1;
+        options.player.seed = 7;
+        options.platform.frameClock = false;
+        options.platform.scriptedKeys = true;
         CountingTimers timers;
-        options.timerService = &timers;
+        options.test.timerService = &timers;
         TMainForm form(options);
         EXPECT_EQ(timers.events, 0) << "a frame clock was started";
         SDL_Delay(100);  // a clock, had one started, would have ticked by now
@@ -174,9 +174,9 @@ TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
     {
         // With a frame clock, the form asks for exactly one, at its frame interval, once all is up.
         TMainOptions options;
-        options.scale = 1;
+        options.player.scale = 1;
         CountingTimers timers;
-        options.timerService = &timers;
+        options.test.timerService = &timers;
         TMainForm form(options);
         EXPECT_EQ(timers.events, 1);
         EXPECT_EQ(timers.period, TMainForm::kFrameInterval);
