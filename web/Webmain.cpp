@@ -31,6 +31,7 @@
 #include "shell/Frameaccount.h"
 #include "shell/Keyscript.h"
 #include "shell/Mainunit.h"
+#include "Webpage.h"
 
 namespace {
 
@@ -219,6 +220,7 @@ int main(int argc, char** argv) {
     // canvas's own, so the page around it scrolls and types as usual.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+    webpage::PrepareVideo();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         Say(std::string("cannot start SDL: ") + SDL_GetError());
         return 1;
@@ -237,6 +239,7 @@ int main(int argc, char** argv) {
     if (game->options.demo) {
         game->form->BeforeFrame = [](TMainForm& f) { game->pilot.Steer(f.MainMode(), f.Script()); };
     }
+    webpage::Attach(game->form->Draw());
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &VisibilityChanged);
     game->account.Pay(emscripten_get_now());
     SayState();
