@@ -515,6 +515,11 @@ async function loading(o, browser, server, work, results, fail) {
   const wasm = fs.readFileSync(path.join(o.web, 'pelloro.wasm'));
   if (packed.headers['content-encoding'] !== 'gzip' || !zlib.gunzipSync(packed.body).equals(wasm)) fail('web/serve.py did not send pelloro.wasm gzipped to a browser that takes gzip');
   if (plain.headers['content-encoding'] || !plain.body.equals(wasm) || plain.headers['content-type'] !== 'application/wasm') fail('web/serve.py did not send pelloro.wasm as it is to a browser that takes no encoding');
+  const hasBrotli = fs.existsSync(path.join(o.web, 'pelloro.wasm.br'));
+  if (hasBrotli) {
+    const br = await get(`${server.url}pelloro.wasm`, { 'Accept-Encoding': 'gzip, deflate, br' });
+    if (br.headers['content-encoding'] !== 'br' || !zlib.brotliDecompressSync(br.body).equals(wasm)) fail('web/serve.py did not send pelloro.wasm as brotli to a browser that takes it');
+  }
 
   const failed = async (url, init) => {
     const context = await browser.newContext({ viewport: { width: 800, height: 600 } });
@@ -534,7 +539,7 @@ async function loading(o, browser, server, work, results, fail) {
     const n = await failed(`${server.url}index.html`, () => { delete window.WebAssembly; });
     if (!n.visible || !/WebAssembly/.test(n.shown)) fail(`a browser without WebAssembly is told "${n.shown}"`);
     if (/missing/.test(m.shown) && /WebAssembly/.test(n.shown)) {
-      console.log(`web check: loading counted all ${total} bytes; pelloro.wasm went gzipped; a missing file and a browser without WebAssembly are said on the page`);
+      console.log(`web check: loading counted all ${total} bytes; pelloro.wasm went gzipped${hasBrotli ? ' or as brotli' : ''}; a missing file and a browser without WebAssembly are said on the page`);
     }
   } finally {
     missing.stop();
