@@ -481,7 +481,7 @@ async function handOver(o, browser, server, fail) {
   const scene = () => page.evaluate(() => { const t = Module.ccall('pelloro_trace', 'string', [], []); return t ? JSON.parse(t).scene : -1; });
   // The pilot starts a game by itself.
   await page.waitForFunction(() => {
-    const t = Module.calledRun && Module.ccall('pelloro_trace', 'string', [], []);
+    const t = window.Module && Module.calledRun && Module.ccall('pelloro_trace', 'string', [], []);
     return t && JSON.parse(t).scene === 1;
   }, null, { timeout: 30000, polling: 100 });
   await page.focus('#canvas');
@@ -532,6 +532,24 @@ async function loading(o, browser, server, work, results, fail) {
     await context.close();
     return text;
   };
+  // A browser that starts sound only after a gesture: the page says so, and a click starts it.
+  const strict = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true,
+    args: chromiumArgs.filter((a) => !a.startsWith('--autoplay-policy')).concat('--autoplay-policy=document-user-activation-required') });
+  try {
+    const page = await (await strict.newContext({ viewport: { width: 800, height: 600 } })).newPage();
+    await page.goto(`${server.url}index.html?seed=2`);
+    const said = await page.waitForFunction(() => /Sound is off/.test(document.getElementById('status').textContent), null, { timeout: 20000 })
+      .then(() => true, () => false);
+    const before = said ? null : await page.evaluate(() => ({ status: document.getElementById('status').textContent, audio: Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state }));
+    await page.click('#canvas');
+    await page.waitForTimeout(500);
+    const after = before || await page.evaluate(() => ({ status: document.getElementById('status').textContent, audio: Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state }));
+    if (!said) fail(`a browser that holds sound back until a gesture is not told that sound is off (sound ${after.audio}, "${after.status}")`);
+    else if (after.audio !== 'running' || /Sound is off/.test(after.status)) fail(`a click did not start the held-back sound (${after.audio}, "${after.status}")`);
+    else o.soundSaid = true;
+  } finally {
+    await strict.close();
+  }
   const missing = await serveCopy(o, work, 'missing', { leaveOut: ['pelloro.wasm'] });
   try {
     const m = await failed(`${missing.url}index.html`);
@@ -539,7 +557,7 @@ async function loading(o, browser, server, work, results, fail) {
     const n = await failed(`${server.url}index.html`, () => { delete window.WebAssembly; });
     if (!n.visible || !/WebAssembly/.test(n.shown)) fail(`a browser without WebAssembly is told "${n.shown}"`);
     if (/missing/.test(m.shown) && /WebAssembly/.test(n.shown)) {
-      console.log(`web check: loading counted all ${total} bytes; pelloro.wasm went gzipped${hasBrotli ? ' or as brotli' : ''}; a missing file and a browser without WebAssembly are said on the page`);
+      console.log(`web check: loading counted all ${total} bytes; pelloro.wasm went gzipped${hasBrotli ? ' or as brotli' : ''}; a missing file, a browser without WebAssembly${o.soundSaid ? ' and sound held back until a click' : ''} are said on the page`);
     }
   } finally {
     missing.stop();
@@ -652,7 +670,10 @@ async function main() {
 
   const server = await serveCopy(o, work, 'page', { extra: { 'keys.txt': keys } });
   const browser = await chromium.launch({ executablePath: '/usr/bin/chromium', headless: true, args: chromiumArgs });
+  // --only NAME[,NAME]: just those parts, while working on one.
+  const only = o.only ? o.only.split(',') : null;
   const timed = async (name, part) => {
+    if (only && !only.includes(name.split(' ')[0])) return [];
     const t0 = Date.now();
     const result = await part();
     console.log(`web check: (${name}: ${((Date.now() - t0) / 1000).toFixed(1)} s)`);
