@@ -24,6 +24,7 @@
 #include "shell/Controls.h"
 #include "shell/Mainunit.h"
 #include "shell/Options.h"
+#include "Webpage.h"
 
 namespace {
 
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
     // canvas's own, so the page around it scrolls and types as usual.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+    webpage::PrepareVideo();
     // Gamepads through the browser's Gamepad API, read as on the desktop; without them the game plays on.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0 &&
         SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
@@ -174,6 +176,7 @@ int main(int argc, char** argv) {
         Say(e.what());
         return 1;
     }
+    webpage::Attach(game->form->Draw());
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &VisibilityChanged);
     game->account.Pay(emscripten_get_now());
     SayState();
