@@ -11,10 +11,12 @@
 #include <string>
 
 #include "data/DataError.h"
+#include "game/Datacheck.h"
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/RendererChoice.h"
+#include "platform/Resources.h"
 #include "platform/Window.h"
 #include "shell/Mainunit.h"
 
@@ -53,6 +55,10 @@ const char kUsage[] =
     "  --audio-out FILE       headless: write everything rendered as a 16-bit stereo WAV\n"
     "  --trace FILE           headless: one JSON object a line per frame with the game's state\n"
     "  --verbose              say on standard error how the picture reaches the screen\n"
+    "  --data DIR             read the scene and difficulty texts (toybox.txt, dificulty.txt)\n"
+    "                         and the media they name from DIR first, the built-in ones after\n"
+    "  --check                load everything without a window, report every problem as\n"
+    "                         FILE:LINE: ... and exit (1 if any is an error); see MODDING.md\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -89,6 +95,8 @@ int main(int argc, char** argv) {
     std::string keysFile;
     bool framesGiven = false;
     bool verbose = false;
+    std::string dataFolder;
+    bool check = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         // A value that looks like an option was forgotten rather than meant, e.g. "--keys --headless".
@@ -121,6 +129,11 @@ int main(int argc, char** argv) {
             options.seed = static_cast<std::uint32_t>(value);
         } else if (arg == "--verbose") {
             verbose = true;
+        } else if (arg == "--data") {
+            if (!needs(1)) return Usage("--data needs a folder");
+            dataFolder = argv[++i];
+        } else if (arg == "--check") {
+            check = true;
         } else if (arg == "--demo") {
             options.demo = true;
         } else if (arg == "--headless") {
@@ -157,6 +170,22 @@ int main(int argc, char** argv) {
                               options.screenshotEvery > 0 || !options.audioOut.empty() || !options.trace.empty();
     if (headlessOnly && !options.headless) {
         return Usage("--frames, --keys, --screenshot, --screenshot-every, --audio-out and --trace need --headless");
+    }
+    if (!dataFolder.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(dataFolder, ec)) return Usage("--data: " + dataFolder + " is not a folder");
+        platform::SetDataFolder(dataFolder);
+    }
+    if (check) {
+        const TProblems problems = TDataCheck().Run();
+        int warnings = 0;
+        for (const TProblem& problem : problems.Items()) {
+            std::printf("%s\n", problem.Format().c_str());
+            warnings += problem.error ? 0 : 1;
+        }
+        std::printf("pelloro: %s: %d error%s, %d warning%s\n", dataFolder.empty() ? "built-in data" : dataFolder.c_str(),
+                    problems.Errors(), problems.Errors() == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+        return problems.Errors() > 0 ? 1 : 0;
     }
     if (options.screenshotEvery > 0) {
         std::error_code ec;

@@ -325,3 +325,30 @@ TEST(TexdbTest, ReadsBackWhatARecordWriterWrote) {
 }
 
 }  // namespace
+
+TEST(TexdbTest, ErrorsSayInEnglishWhichLineRecordAndKey) {
+    struct Case {
+        std::string text;
+        std::int32_t line;
+        std::string advice;
+    };
+    const std::vector<Case> cases = {
+        {"# head\n{\n\tclass Image\n\tname bg\n\tsize 16 1-6\n}\n", 5,
+         "t.txt:5: record Image \"bg\", key size: '1-6' is not a whole number from -2147483648 to 2147483647"},
+        // The class and name may come after the bad line; the record is named all the same.
+        {"{\n\tpos 1.5.1\n\tname nut\n\tclass Picture\n}\n", 2,
+         "t.txt:2: record Picture \"nut\", key pos: '1.5.1' is not a decimal number"},
+        {"{\n\tk 1-2\n}\n", 2, "t.txt:2: a record without class or name, key k: '1-2' is not a whole number"},
+        {"{\n}\n{\n\tclass Frame\n", 3, "t.txt:3: the record that opens here is never closed"},
+        {"{\n\tclass Anime\n{\n}\n", 3, "t.txt:3: a '{' inside a record"},
+    };
+    for (const Case& c : cases) {
+        try {
+            TTexDb::FromText(c.text, "t.txt");
+            ADD_FAILURE() << c.text;
+        } catch (const EDataError& e) {
+            EXPECT_EQ(e.Line(), c.line) << c.text;
+            EXPECT_EQ(e.Advice().rfind(c.advice, 0), 0u) << e.Advice();
+        }
+    }
+}
