@@ -570,8 +570,16 @@ TEST(Assetgen, RebuildsEveryCommittedMediumByteForByte) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("pelloro-assets-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    const std::string command = std::string("\"") + PELLORO_ASSETGEN + "\" \"" + dir.string() + "\"";
+    const std::string command = std::string("\"") + PELLORO_ASSETGEN + "\" \"" + dir.string() + "\" --example-mod \"" +
+                                (dir / "mod").string() + "\"";
+    std::filesystem::create_directories(dir / "mod");
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (const char* file : {"bg.bmp", "get.wav"}) {
+        std::vector<std::uint8_t> made, committed;
+        ASSERT_TRUE(platform::ReadWholeFile((dir / "mod" / file).string(), made)) << file;
+        ASSERT_TRUE(platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/docs/example-mod/" + file, committed));
+        EXPECT_TRUE(made == committed) << file << " differs from docs/example-mod/" << file;
+    }
     const std::pair<const char*, const char*> media[] = {
         {"BITMAP", "bg.bmp"},      {"BITMAP", "leaf.bmp"},     {"BITMAP", "title.bmp"},  {"BITMAP", "clear.bmp"},
         {"BITMAP", "miss.bmp"},    {"BITMAP", "gameover.bmp"}, {"BITMAP", "caption.bmp"}, {"BITMAP", "suuji.bmp"},
