@@ -130,7 +130,7 @@ void BM_EncodeGameFrame(benchmark::State& state) {
     Timings encode;
     for (auto _ : state) {
         DemoGame game;
-        platform::GifClipWriter writer;
+        platform::GifWriter writer;
         if (!writer.Open(path)) {
             state.SkipWithError(writer.Error().c_str());
             return;
@@ -176,7 +176,7 @@ void BM_EncodeManyColourFrame(benchmark::State& state) {
         pictures.push_back(std::move(picture));
     }
     const std::string path = ScratchPath("many");
-    platform::GifClipWriter writer;
+    platform::GifWriter writer;
     if (!writer.Open(path)) {
         state.SkipWithError(writer.Error().c_str());
         return;

@@ -67,8 +67,4 @@ TBitmapRefusal Check(Bytes bytes, int& width, int& height);
 // is missing, its header is refused, or memory runs out.
 bool ReadFile(const std::string& path, platform::Medium& out);
 
-// Writes 0xRRGGBB pixels, row by row, as a bottom-up 24-bit bitmap; false when there is no picture or
-// the file cannot be written whole.
-bool WriteBmp24(const std::string& path, int width, int height, const std::vector<std::uint32_t>& picture);
-
 }  // namespace bitmap

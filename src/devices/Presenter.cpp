@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "devices/Blit.h"
 #include "devices/Pixels.h"
 #include "platform/Window.h"
 

@@ -7,7 +7,10 @@
 #include <new>
 
 #include "devices/Bitmap.h"
+#include "devices/Blit.h"
+#include "devices/Line.h"
 #include "devices/Presenter.h"
+#include "platform/BmpWriter.h"
 #include "platform/Resources.h"
 #include "platform/TextRenderer.h"
 #include "platform/Window.h"
@@ -365,7 +368,7 @@ std::uint32_t TVekDraw::RgbAt(int x, int y) const {
 bool TVekDraw::SavePresentedBmp(const std::string& path) const {
     if (!presenter) return false;
     try {
-        return bitmap::WriteBmp24(path, presenter->PictureWidth(), presenter->PictureHeight(), presenter->Picture());
+        return platform::WriteBmp24(path, presenter->PictureWidth(), presenter->PictureHeight(), presenter->Picture());
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "devices/Fade.h"
 #include "devices/Pixels.h"
 
 struct SDL_Surface;

@@ -4,6 +4,7 @@
 // which pumps SDL's events.
 #include <SDL2/SDL.h>
 
+#include "platform/KeySwallow.h"
 #include "platform/InputSource.h"
 
 namespace platform {

@@ -11,15 +11,15 @@
 // Either way a repaint reuses the last picture; it is enlarged again only when the size changed.
 #include <SDL2/SDL.h>
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/RendererChoice.h"
-#include "platform/SignPainter.h"
+#include "platform/SignOverlay.h"
+#include "platform/SoftwareEnlarger.h"
+#include "platform/TextureEnlarger.h"
 
 namespace platform {
 
@@ -54,13 +54,12 @@ public:
     // and on expose or resize. Black before the first Present.
     void Repaint();
     // Sets the sign at that place; "" removes it. Shown from the next Present or Repaint.
-    void SetSign(SignPlace place, const std::string& utf8Text);
-    const std::string& Sign(SignPlace place) const { return signs[Index(place)].text; }
+    void SetSign(SignPlace place, const std::string& utf8Text) { overlay.Set(place, utf8Text); }
 
     void ToggleFullScreen();
     bool IsFullScreen() const;
     std::uint32_t Id() const;
-    SDL_Window* Handle() const { return window; }
+    SDL_Window* Handle() const { return window.get(); }
     std::uint32_t PixelFormat() const;  // SDL pixel format of the window
     RenderPath Path() const { return renderer ? RenderPath::kAccelerated : RenderPath::kSoftware; }
 
@@ -75,22 +74,11 @@ public:
     SDL_Rect LastDestination() const { return lastDestination; }
     int LastScale() const { return lastScale; }
     // Where each sign went last time (empty when none), in output pixels.
-    SDL_Rect SignRect(SignPlace place) const { return signs[Index(place)].rect; }
+    SDL_Rect SignRect(SignPlace place) const { return overlay.Rect(place); }
     // Pictures enlarged so far (software) or uploaded (accelerated): repaints must not add to it.
     std::int64_t PictureUpdates() const { return pictureUpdates; }
 
 private:
-    struct SignState {
-        std::string text;
-        SDL_Surface* image = nullptr;   // painted for `imageUnit` and `imageMaxWidth`
-        SDL_Texture* texture = nullptr;  // accelerated path
-        int imageUnit = 0, imageMaxWidth = 0, imageMaxHeight = 0;
-        SDL_Rect rect{0, 0, 0, 0};
-        SDL_Rect savedRect{0, 0, 0, 0};   // software path: where `under` was taken from
-        std::vector<std::uint8_t> under;  // software path: the picture's pixels under the sign
-    };
-    static constexpr std::size_t Index(SignPlace place) { return static_cast<std::size_t>(place); }
-
     Window() = default;
     bool KeepPicture(const SDL_Surface* backBuffer);
     bool OutputSize(int& width, int& height) const;
@@ -98,13 +86,18 @@ private:
     void PlaceSigns();
     void DrawSoftware(bool pictureChanged);
     void DrawAccelerated(bool withSigns);
-    void RestoreUnderSigns(SDL_Surface* surface, std::vector<SDL_Rect>& pushed);
-    void FreeSign(SignState& sign);
 
-    SDL_Window* window = nullptr;
-    SDL_Renderer* renderer = nullptr;  // null on the software path
-    SDL_Texture* texture = nullptr;
-    SDL_Surface* picture = nullptr;    // software path: a copy of the last back buffer
+    struct DestroyWindow {
+        void operator()(SDL_Window* w) const { SDL_DestroyWindow(w); }
+    };
+    struct DestroyRenderer {
+        void operator()(SDL_Renderer* r) const { SDL_DestroyRenderer(r); }
+    };
+    // Declared first so that they go last: the enlarger's and the signs' textures belong to the renderer.
+    std::unique_ptr<SDL_Window, DestroyWindow> window;
+    std::unique_ptr<SDL_Renderer, DestroyRenderer> renderer;  // null on the software path
+    TextureEnlarger textureEnlarger;   // accelerated path
+    SoftwareEnlarger softwareEnlarger;  // software path
     int pictureWidth = 0, pictureHeight = 0;
     std::uint32_t pictureFormat = 0;
     bool havePicture = false;
@@ -114,14 +107,11 @@ private:
     const void* drawnPixels = nullptr;
     int drawnWidth = 0, drawnHeight = 0;
     bool enlarged = false;  // the window surface holds the enlarged picture for the current layout
-    std::vector<std::uint8_t> rowBuffer;
-    std::vector<std::pair<int, int>> changedBands;  // rows [first, end) of the last Present that changed
 
     SDL_Rect lastDestination{0, 0, 0, 0};
     int lastScale = 0;
     int signUnit = 1;
-    std::array<SignState, 3> signs;
-    SignPainter painter;
+    SignOverlay overlay;
     std::int64_t pictureUpdates = 0;
 };
 

@@ -125,26 +125,6 @@ TEST(BitmapBytesNeeded, IsWhatTheHeadersDeclareHoweverLongTheFile) {
     EXPECT_EQ(needed, 0u);
 }
 
-TEST(BitmapWrite, RefusesAPictureThatDoesNotMatchItsSize) {
-    const auto path = fs::temp_directory_path() / "bitmap-write-test.bmp";
-    EXPECT_FALSE(bitmap::WriteBmp24(path.string(), 0, 0, {}));
-    EXPECT_FALSE(bitmap::WriteBmp24(path.string(), 2, 2, {1, 2, 3}));
-    EXPECT_FALSE(bitmap::WriteBmp24("/nonexistent/dir/x.bmp", 1, 1, {1}));
-    ASSERT_TRUE(bitmap::WriteBmp24(path.string(), 3, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112}));
-    std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(platform::ReadWholeFile(path.string(), bytes));
-    // Two rows of 9 bytes padded to 12, bottom row first, blue first.
-    ASSERT_EQ(bytes.size(), 54u + 24u);
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 54, bytes.begin() + 66),
-              std::vector<std::uint8_t>({0x0C, 0x0B, 0x0A, 0x0F, 0x0E, 0x0D, 0x12, 0x11, 0x10, 0, 0, 0}));
-    const Format format(TPixelFormat::Xrgb32);
-    const TDecodedBitmap back = bitmap::Decode(bytes, format.format);
-    const Surface owned(back.surface);
-    ASSERT_NE(back.surface, nullptr);
-    EXPECT_EQ(pixels::Load(pixels::Row(back.surface, 0), 4) & 0xFFFFFF, 0x010203u);
-    fs::remove(path);
-}
-
 // ---- every kind of bitmap a paint program writes ---------------------------------------------
 
 // One kind of file: its depth, compression, header and layout. The picture is made from a seed, so

@@ -7,7 +7,7 @@
 
 #include "devices/Vekdraw.h"
 #include "devices/Vekinput.h"
-#include "platform/InputSource.h"
+#include "platform/ScriptedInputSource.h"
 #include "platform/Keycodes.h"
 
 namespace {

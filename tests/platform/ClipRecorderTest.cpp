@@ -27,7 +27,7 @@ struct TempFolder : testmedia::TempFolder {
 namespace fs = std::filesystem;
 using Picture = std::vector<std::uint32_t>;
 using platform::ClipRecorder;
-using platform::GifClipWriter;
+using platform::GifWriter;
 
 #if defined(__SANITIZE_THREAD__)
 constexpr bool kThreadSanitizer = true;
@@ -174,11 +174,11 @@ Picture PhotoFrame(std::uint32_t seed) {
     return picture;
 }
 
-TEST(GifClipWriter, FlatColoursComeBackExactlyFromChangedRectanglesOnly) {
+TEST(GifWriter, FlatColoursComeBackExactlyFromChangedRectanglesOnly) {
     TempFolder folder;
     const std::string path = folder / "flat.gif";
     const auto frames = FlatFrames();
-    GifClipWriter writer;
+    GifWriter writer;
     ASSERT_TRUE(writer.Open(path)) << writer.Error();
     for (const auto& frame : frames) ASSERT_TRUE(writer.Write(frame, kWidth, kHeight)) << writer.Error();
     ASSERT_TRUE(writer.Close()) << writer.Error();
@@ -191,7 +191,7 @@ TEST(GifClipWriter, FlatColoursComeBackExactlyFromChangedRectanglesOnly) {
     ASSERT_EQ(clip.frames.size(), frames.size());
     for (std::size_t i = 0; i < frames.size(); ++i) {
         SCOPED_TRACE("frame " + std::to_string(i));
-        EXPECT_EQ(clip.delays[i], GifClipWriter::kFrameDelay);
+        EXPECT_EQ(clip.delays[i], GifWriter::kFrameDelay);
         EXPECT_EQ(clip.disposals[i], DISPOSE_DO_NOT);
         EXPECT_EQ(Compare(clip.frames[i], frames[i]).largest, 0);
     }
@@ -204,7 +204,7 @@ TEST(GifClipWriter, FlatColoursComeBackExactlyFromChangedRectanglesOnly) {
     EXPECT_LT(fs::file_size(path), 8000u);
 }
 
-TEST(GifClipWriter, ManyColoursAreQuantisedCloselyAndUnchangedPixelsKept) {
+TEST(GifWriter, ManyColoursAreQuantisedCloselyAndUnchangedPixelsKept) {
     TempFolder folder;
     const std::string path = folder / "photo.gif";
     const Picture first = PhotoFrame(1);
@@ -215,7 +215,7 @@ TEST(GifClipWriter, ManyColoursAreQuantisedCloselyAndUnchangedPixelsKept) {
             second[static_cast<std::size_t>(y * kWidth + x)] = other[static_cast<std::size_t>(y * kWidth + x)] ^ 0x404040;
     const Picture third = PhotoFrame(3);
 
-    GifClipWriter writer;
+    GifWriter writer;
     ASSERT_TRUE(writer.Open(path)) << writer.Error();
     for (const Picture* frame : {&first, static_cast<const Picture*>(&second), &third}) ASSERT_TRUE(writer.Write(*frame, kWidth, kHeight)) << writer.Error();
     ASSERT_TRUE(writer.Close()) << writer.Error();
@@ -230,7 +230,7 @@ TEST(GifClipWriter, ManyColoursAreQuantisedCloselyAndUnchangedPixelsKept) {
         const Difference d = Compare(clip.frames[i], *inputs[i]);
         EXPECT_LT(d.mean, 8.0);
         EXPECT_LT(d.largest, 64);
-        EXPECT_EQ(clip.delays[i], GifClipWriter::kFrameDelay);
+        EXPECT_EQ(clip.delays[i], GifWriter::kFrameDelay);
     }
     EXPECT_EQ(clip.rects[1], (Rect{100, 60, 159, 100}));
     // Outside the changed pixels the second frame shows exactly what the first did.
@@ -243,7 +243,7 @@ TEST(GifClipWriter, ManyColoursAreQuantisedCloselyAndUnchangedPixelsKept) {
     EXPECT_EQ(moved, 0);
 }
 
-TEST(GifClipWriter, PaletteEdgeBesideTransparency) {
+TEST(GifWriter, PaletteEdgeBesideTransparency) {
     // 255 new colours and a transparent index fill a palette exactly; 256 need the quantiser.
     for (const int colours : {255, 256}) {
         SCOPED_TRACE(std::to_string(colours) + " colours");
@@ -253,7 +253,7 @@ TEST(GifClipWriter, PaletteEdgeBesideTransparency) {
         Picture second = first;
         for (int i = 0; i < colours; ++i)  // on every other pixel of the first rows, so the rectangle has holes
             second[static_cast<std::size_t>(2 * i)] = 0x010101u * static_cast<std::uint32_t>(i % 255 + 1) ^ (i >= 255 ? 0x800000u : 0u);
-        GifClipWriter writer;
+        GifWriter writer;
         ASSERT_TRUE(writer.Open(path));
         ASSERT_TRUE(writer.Write(first, kWidth, kHeight));
         ASSERT_TRUE(writer.Write(second, kWidth, kHeight)) << writer.Error();
@@ -269,11 +269,11 @@ TEST(GifClipWriter, PaletteEdgeBesideTransparency) {
     }
 }
 
-TEST(GifClipWriter, RefusesWhatItCannotWrite) {
+TEST(GifWriter, RefusesWhatItCannotWrite) {
     TempFolder folder;
     const Picture picture(static_cast<std::size_t>(kWidth * kHeight), 0x102030);
     {
-        GifClipWriter writer;
+        GifWriter writer;
         EXPECT_FALSE(writer.Open(folder / "missing/clip.gif"));
         EXPECT_NE(writer.Error().find("missing/clip.gif"), std::string::npos) << writer.Error();
         EXPECT_FALSE(writer.Write(picture, kWidth, kHeight));
@@ -287,7 +287,7 @@ TEST(GifClipWriter, RefusesWhatItCannotWrite) {
                          Case{"too wide", 5000u * 2, 5000, 2}}) {
         SCOPED_TRACE(c.what);
         const std::string path = folder / "bad.gif";
-        GifClipWriter writer;
+        GifWriter writer;
         ASSERT_TRUE(writer.Open(path));
         EXPECT_FALSE(writer.Write(Picture(c.pixels, 0), c.width, c.height));
         EXPECT_FALSE(writer.Error().empty());
@@ -296,7 +296,7 @@ TEST(GifClipWriter, RefusesWhatItCannotWrite) {
     }
     {
         const std::string path = folder / "resized.gif";
-        GifClipWriter writer;
+        GifWriter writer;
         ASSERT_TRUE(writer.Open(path));
         ASSERT_TRUE(writer.Write(picture, kWidth, kHeight));
         EXPECT_FALSE(writer.Write(Picture(100, 0), 10, 10));
@@ -304,7 +304,7 @@ TEST(GifClipWriter, RefusesWhatItCannotWrite) {
     }
     {
         const std::string path = folder / "empty.gif";
-        GifClipWriter writer;
+        GifWriter writer;
         ASSERT_TRUE(writer.Open(path));
         EXPECT_FALSE(writer.Close());
         EXPECT_FALSE(writer.Error().empty());
@@ -312,9 +312,9 @@ TEST(GifClipWriter, RefusesWhatItCannotWrite) {
     }
 }
 
-TEST(GifClipWriter, ReportsAFullDisk) {
+TEST(GifWriter, ReportsAFullDisk) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
-    GifClipWriter writer;
+    GifWriter writer;
     ASSERT_TRUE(writer.Open("/dev/full"));
     bool failed = false;
     for (std::uint32_t i = 0; i < 4 && !failed; ++i) failed = !writer.Write(PhotoFrame(i), kWidth, kHeight);

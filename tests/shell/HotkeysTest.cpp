@@ -4,7 +4,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-#include "platform/InputSource.h"
+#include "platform/KeySwallow.h"
 
 namespace {
 
