@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 
+#include "platform/ByteReader.h"
 #include "platform/Resources.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -16,11 +17,6 @@
 // integers (which relies on where the halves of the int32 slots lie) reads the same everywhere.
 
 namespace {
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 void Put32(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -45,18 +41,17 @@ std::string TexValue::Text() const {
 
 std::int32_t TexValue::Int(int slot) const {
     if (slot < 0 || slot > 3) return 0;
-    return static_cast<std::int32_t>(Get32(bytes + 4 * slot));
+    return static_cast<std::int32_t>(platform::Le32(bytes, 4 * slot));
 }
 
 float TexValue::Float(int slot) const {
     if (slot < 0 || slot > 3) return 0.0f;
-    return std::bit_cast<float>(Get32(bytes + 4 * slot));
+    return std::bit_cast<float>(platform::Le32(bytes, 4 * slot));
 }
 
 std::int16_t TexValue::Short(int slot) const {
     if (slot < 0 || slot > 7) return 0;
-    const std::uint8_t* p = bytes + 2 * slot;
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return static_cast<std::int16_t>(platform::Le16(bytes, 2 * slot));
 }
 
 void TexValue::SetInt(int slot, std::int32_t value) {

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "devices/Pixels.h"
+#include "platform/ByteReader.h"
 
 namespace bitmap {
 
@@ -18,12 +19,6 @@ constexpr std::uint64_t kMaxDecodedBytes = 256u << 20;
 constexpr std::uint64_t kMaxFileBytes = kMaxDecodedBytes + (64u << 10);
 
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
-
-std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // What the headers declare, checked for sense but not yet against the bytes that follow them.
 struct Header {
@@ -57,9 +52,9 @@ TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
     if (size < 2) return TBitmapRefusal::TooShort;
     if (d[0] != 'B' || d[1] != 'M') return TBitmapRefusal::NotBitmap;
     if (size < 14 + 4) return TBitmapRefusal::TooShort;
-    h.fileSize = ReadU32(d + 2);
-    h.pixelOffset = ReadU32(d + 10);
-    h.infoSize = ReadU32(d + 14);
+    h.fileSize = platform::Le32(bytes, 2);
+    h.pixelOffset = platform::Le32(bytes, 10);
+    h.infoSize = platform::Le32(bytes, 14);
     const bool core = h.infoSize == 12;
     if (!core && h.infoSize != 40 && h.infoSize != 52 && h.infoSize != 56 && h.infoSize != 108 && h.infoSize != 124)
         return TBitmapRefusal::UnknownHeader;
@@ -71,18 +66,18 @@ TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
     if (core) {
         // The OS/2 core header: 16-bit sides, always bottom-up, uncompressed, a full palette of
         // 3-byte entries (which may be cut short by the pixels' offset).
-        width = ReadU16(d + 18);
-        height = ReadU16(d + 20);
-        planes = ReadU16(d + 22);
-        h.bits = ReadU16(d + 24);
+        width = platform::Le16(bytes, 18);
+        height = platform::Le16(bytes, 20);
+        planes = platform::Le16(bytes, 22);
+        h.bits = platform::Le16(bytes, 24);
     } else {
-        width = static_cast<std::int32_t>(ReadU32(d + 18));
-        height = static_cast<std::int32_t>(ReadU32(d + 22));
-        planes = ReadU16(d + 26);
-        h.bits = ReadU16(d + 28);
-        h.compression = ReadU32(d + 30);
-        h.imageSize = ReadU32(d + 34);
-        coloursUsed = ReadU32(d + 46);
+        width = static_cast<std::int32_t>(platform::Le32(bytes, 18));
+        height = static_cast<std::int32_t>(platform::Le32(bytes, 22));
+        planes = platform::Le16(bytes, 26);
+        h.bits = platform::Le16(bytes, 28);
+        h.compression = platform::Le32(bytes, 30);
+        h.imageSize = platform::Le32(bytes, 34);
+        coloursUsed = platform::Le32(bytes, 46);
     }
     if (width < 1 || height == 0 || height == INT32_MIN) return TBitmapRefusal::BadSize;
     h.topDown = height < 0;
@@ -113,7 +108,7 @@ TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
         if (h.infoSize == 40) h.masksEnd += 12;
         if (h.masksEnd > size) return TBitmapRefusal::TooShort;
         for (int i = 0; i < 3; ++i) {
-            h.masks[i] = ReadU32(d + at + 4 * i);
+            h.masks[i] = platform::Le32(bytes, at + 4 * i);
             if (!MaskIsUsable(h.masks[i], b)) return TBitmapRefusal::BadMasks;
         }
         if ((h.masks[0] & h.masks[1]) || (h.masks[0] & h.masks[2]) || (h.masks[1] & h.masks[2]))

@@ -23,6 +23,10 @@ class TVekMidi {
 public:
     static constexpr int kMaxTracks = 64;
     static constexpr int kTimerPeriod = 10;  // ms: one pass, and the sleep between passes in thread mode
+    // The most events one pass sends. A real song's densest instant is far below this; a song that
+    // holds more (thousands of notes at one tick) goes on where it stopped in the next pass, so no
+    // song can make a pass's work grow with its length.
+    static constexpr int kMaxEventsPerPass = 512;
     static constexpr const char* kMapperMessage = "MIDIマッパーを開けませんでした。";
 
     TVekMidi();
@@ -30,12 +34,17 @@ public:
     TVekMidi(const TVekMidi&) = delete;
     TVekMidi& operator=(const TVekMidi&) = delete;
 
-    // The main window hands in the synthesizer and the audio output it renders into. Fails (and says
-    // "MIDIマッパーを開けませんでした。") without an output or when the output cannot open.
-    // Any output. Timer mode with a clock runs passes in the clock's render step; timer mode without
-    // one runs a pass only when MyTimeProc is called. Thread mode runs them on its own thread; a clock
-    // there only renders the output's sound. The clock must outlive the component or CleanUp come first.
-    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock);
+    // Who shows the device's one message to the player.
+    using MessageHandler = std::function<void(const std::string&)>;
+
+    // The main window hands in the synthesizer and the audio output it renders into. Fails, and hands
+    // "MIDIマッパーを開けませんでした。" to `showMessage` (standard error without one), without an
+    // output or when the output cannot open. Timer mode with a clock runs passes in the clock's render
+    // step; timer mode without one runs a pass only when MyTimeProc is called. Thread mode runs them on
+    // its own thread; a clock there only renders the output's sound. The clock must outlive the
+    // component or CleanUp come first.
+    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock,
+              const MessageHandler& showMessage = nullptr);
     bool CleanUp();
 
     bool Load(const std::string& name);
@@ -64,7 +73,6 @@ public:
     bool IsLoaded() const { return loaded; }
     int Format() const { return format; }
     int TrackCount() const { return trackCount; }
-    int Division() const { return division; }
     int Tempo() const { return tempo; }
     int TickRemainder() const { return tickRemainder; }
     bool Looping() const { return loop; }
@@ -72,11 +80,6 @@ public:
     std::uint64_t PassCount() const { return passCount; }
     // The audio clock's frame at which the latest pass ran (frames rendered since Init).
     std::int64_t PassFrame() const { return passFrame; }
-
-    // Replaces the message box and standard error for the one message this component shows
-    // (tests); nullptr restores them.
-    // Who shows the device's message to the player; without one it goes to standard error.
-    static void SetMessageHandler(std::function<void(const std::string&)> handler);
 
 private:
     struct Track {
@@ -114,8 +117,9 @@ private:
     std::thread thread;
     std::atomic<bool> threadRun{false};
     bool threadMode = false;
-    bool opened = false;
-    bool loaded = false;
+    // Also read before the lock, by calls that need not wait for the audio thread to refuse.
+    std::atomic<bool> opened{false};
+    std::atomic<bool> loaded{false};
     std::atomic<bool> playing{false};
     bool loop = false;
     int trackCount = 0;
@@ -131,6 +135,8 @@ private:
     bool inPass = false;
     bool passEnded = false;
     int jumpsThisPass = 0;
+    int eventsThisPass = 0;
+    bool movedOn = false;  // the song has taken ticks since it started or last jumped
     std::atomic<std::uint64_t> passCount{0};
 
     // The audio clock of timer mode, in hundredths of a frame so that 10 ms at any whole rate in Hz

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/AudioConvert.h"
+#include "platform/ByteReader.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -13,11 +14,6 @@ constexpr std::uint32_t kMaxRate = 200000;  // Hz: the fastest
 constexpr std::uint64_t kMaxSeconds = 600;  // a converted sound effect longer than this is refused
 // bytes: a wave file larger than this is refused unread (ten minutes of 48 kHz 32-bit stereo fit).
 constexpr std::size_t kMaxWaveBytes = 256u << 20;
-
-std::uint32_t Le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
-std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
-
-bool IsId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 constexpr std::uint16_t kTagPcm = 1;
 constexpr std::uint16_t kTagFloat = 3;
@@ -73,8 +69,10 @@ void TVekSound::SetBits(int value) { Bits = value >= 16 ? 16 : 8; }
 // the given bytes is read: the payload ends at the RIFF size or the last byte, whichever comes first;
 // a chunk header or format cut off by the end fails, a data chunk cut off keeps what is there.
 bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
-    if (data == nullptr || size < 12 || !IsId(data, "RIFF") || !IsId(data + 8, "WAVE")) return false;
-    const std::uint64_t end = std::min<std::uint64_t>(8ull + Le32(data + 4), size);
+    if (data == nullptr) return false;
+    const platform::ByteSpan bytes(data, size);
+    if (!platform::HasId(bytes, 0, "RIFF") || !platform::HasId(bytes, 8, "WAVE")) return false;
+    const std::uint64_t end = std::min<std::uint64_t>(8ull + platform::Le32(bytes, 4), size);
     std::uint64_t pos = 12;
     bool haveFormat = false;
     bool haveData = false;
@@ -85,16 +83,16 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     bool clamped = false;
     while (pos < end) {
         if (pos + 8 > size) return false;
-        const std::uint8_t* header = data + pos;
-        const std::uint64_t chunkSize = Le32(header + 4);
+        const std::uint64_t header = pos;
+        const std::uint64_t chunkSize = platform::Le32(bytes, header + 4);
         pos += 8;
-        if (IsId(header, "fmt ")) {
+        if (platform::HasId(bytes, header, "fmt ")) {
             if (chunkSize < 14) return false;
             if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return false;
             formatPos = pos;
             formatSize = chunkSize;
             haveFormat = true;
-        } else if (IsId(header, "data")) {
+        } else if (platform::HasId(bytes, header, "data")) {
             dataPos = pos;
             dataSize = chunkSize;
             clamped = dataPos + dataSize > size;
@@ -107,15 +105,15 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     }
     if (!(haveFormat && haveData && dataSize > 0)) return false;
 
-    const std::uint8_t* fmt = data + formatPos;
+    const platform::ByteSpan fmt = bytes.subspan(static_cast<std::size_t>(formatPos));
     WaveInfo w;
-    w.formatTag = static_cast<std::uint16_t>(Le16(fmt));
-    w.channels = static_cast<std::uint16_t>(Le16(fmt + 2));
-    w.rate = Le32(fmt + 4);
-    w.blockAlign = static_cast<std::uint16_t>(Le16(fmt + 12));
+    w.formatTag = platform::Le16(fmt, 0);
+    w.channels = platform::Le16(fmt, 2);
+    w.rate = platform::Le32(fmt, 4);
+    w.blockAlign = platform::Le16(fmt, 12);
     // A 14-byte format (the old WAVEFORMAT) has no bits field: the block alignment tells the width.
     if (formatSize >= 16) {
-        w.bitsPerSample = static_cast<std::uint16_t>(Le16(fmt + 14));
+        w.bitsPerSample = platform::Le16(fmt, 14);
     } else if (w.channels != 0) {
         w.bitsPerSample = static_cast<std::uint16_t>(w.blockAlign * 8u / w.channels);
     }
@@ -124,8 +122,8 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
         // The sub-format lies past the 16 bytes the scan made sure of: it must be inside the chunk
         // and inside the bytes.
         if (formatSize < kExtensibleFormatBytes || formatPos + kExtensibleFormatBytes > size) return false;
-        if (std::memcmp(fmt + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return false;
-        w.sampleKind = static_cast<std::uint16_t>(Le16(fmt + 24));
+        if (std::memcmp(fmt.data() + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return false;
+        w.sampleKind = platform::Le16(fmt, 24);
     }
     const bool playable = Playable(w.sampleKind, w.bitsPerSample) && (w.channels == 1 || w.channels == 2) &&
                           w.blockAlign == w.channels * w.bitsPerSample / 8 && w.rate >= kMinRate && w.rate <= kMaxRate;
@@ -229,7 +227,8 @@ bool TVekSound::Play(const std::string& name) { return ready && Play(IndexOf(nam
 bool TVekSound::Stop(const std::string& name) { return ready && Stop(IndexOf(name)); }
 bool TVekSound::IsPlaying(const std::string& name) { return ready && IsPlaying(IndexOf(name)); }
 
-// Runs on the audio thread under the output's lock: every playing voice adds its next samples.
+// Runs on the audio thread under the output's lock: every playing voice adds its next samples, or
+// only moves on when nobody hears them (no mix).
 void TVekSound::Mix(std::int32_t* mix, int frames) {
     const std::size_t wanted = static_cast<std::size_t>(frames);
     for (int i = 0; i < soundCount; ++i) {
@@ -237,9 +236,11 @@ void TVekSound::Mix(std::int32_t* mix, int frames) {
         for (Voice& voice : slot.voices) {
             if (!voice.playing) continue;
             const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
-            const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
-            const std::size_t count = n * static_cast<std::size_t>(channels);
-            for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            if (mix) {
+                const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
+                const std::size_t count = n * static_cast<std::size_t>(channels);
+                for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            }
             voice.cursor += n;
             if (voice.cursor >= slot.frames) voice.playing = false;
         }

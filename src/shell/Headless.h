@@ -3,13 +3,17 @@
 // poll, the audio rendered 20 ms a frame, and the pictures and sound written where the options say.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "platform/WavWriter.h"
 
 class TMainForm;
 struct TMainOptions;
 
 class THeadless {
 public:
+    // Opens --audio-out's file at once, so that its samples go out as they are rendered.
     THeadless(TMainForm& form, const TMainOptions& options);
 
     // One frame; false once a frame has failed or its picture could not be written.
@@ -22,5 +26,6 @@ private:
     const TMainOptions& options;
     std::size_t nextKeyEvent = 0;
     bool writeFailed = false;  // a picture of --screenshot-every could not be written: the run stops
-    std::vector<std::int16_t> rendered;
+    std::unique_ptr<platform::WavWriter> wav;  // --audio-out, written frame by frame
+    std::vector<std::int16_t> rendered;        // this frame's samples
 };

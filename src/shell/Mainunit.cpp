@@ -65,7 +65,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         std::fprintf(stderr, "pelloro: PELLORO_SOUNDFONT names %s, which is not a SoundFont file; trying the default\n",
                      rejected.c_str());
     }
-    TVekMidi::SetMessageHandler([this](const std::string& message) {
+    const TVekMidi::MessageHandler showMidiMessage = [this](const std::string& message) {
         const std::string advice = audio ? platform::FluidSynthOutput::Advice()
                                          : "the music plays through the audio output, and none could be opened";
         std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
@@ -79,14 +79,15 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
             SDL_PumpEvents();
             SDL_FlushEvent(SDL_WINDOWEVENT);
         }
-    });
+    };
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
     startupLog.push_back(VekDraw.Init(window.get()) ? "draw" : "draw (not ready)");
     if (sdlInput && !options.demo && !options.scriptedKeys) inputSwitch.Use(sdlInput.get());
     startupLog.push_back(VekInput.Init(&inputSwitch) ? "input" : "input (not ready)");
     startupLog.push_back(VekSound.Init(audio.get()) ? "sound" : "sound (not ready)");
-    startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get())
+    startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get(),
+                                      showMidiMessage)
                              ? "midi"
                              : "midi (not ready)");
 
@@ -124,7 +125,6 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
 
 TMainForm::~TMainForm() {
     FormDestroy();
-    TVekMidi::SetMessageHandler(nullptr);
     VekMidi.CleanUp();
     VekSound.ReleaseAll();
     VekInput.ReleaseAll();

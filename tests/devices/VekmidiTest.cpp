@@ -15,6 +15,7 @@
 #include "platform/FluidSynthOutput.h"
 #include "platform/Limiter.h"
 #include "platform/MidiOutput.h"
+#include "platform/Resources.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -78,10 +79,9 @@ Bytes NoteOn(std::uint8_t note, std::uint8_t velocity = 0x40, std::uint8_t chann
 class Sequencer : public ::testing::Test {
 protected:
     void SetUp() override {
-        TVekMidi::SetMessageHandler([this](const std::string& m) { shown.push_back(m); });
-        ASSERT_TRUE(midi.Init(std::make_unique<platform::MidiRecorder>(log), false, nullptr));
+        ASSERT_TRUE(midi.Init(std::make_unique<platform::MidiRecorder>(log), false, nullptr,
+                              [this](const std::string& m) { shown.push_back(m); }));
     }
-    void TearDown() override { TVekMidi::SetMessageHandler(nullptr); }
 
     bool Load(const Bytes& smf) { return midi.LoadFile(smf.data(), smf.size()); }
     void Passes(int n) {
@@ -160,7 +160,9 @@ TEST_F(Sequencer, TempoEventsSetBeatsPerMinute) {
         EXPECT_EQ(midi.Tempo(), c.tempo) << c.micros;
         const auto firstPass = Shorts().size();
         Passes(1);
-        EXPECT_EQ(static_cast<int>(Shorts().size() - firstPass), c.ticksInSecondPass) << c.micros;
+        // One event a tick: a pass sends as many, up to the bound on a pass's events.
+        EXPECT_EQ(static_cast<int>(Shorts().size() - firstPass), std::min(c.ticksInSecondPass, TVekMidi::kMaxEventsPerPass))
+            << c.micros;
     }
 }
 
@@ -441,6 +443,29 @@ TEST_F(Sequencer, ALoopShorterThanAPassCannotHoldThePass) {
     EXPECT_LE(Shorts().size(), 150u);
 }
 
+// A thousand notes all at tick 0, looping: the song takes no time, so each pass may play it only
+// once, and no pass sends more than its bound however long the song.
+TEST_F(Sequencer, ASongWithAllItsNotesAtTickZeroSendsABoundedPass) {
+    Bytes song;
+    ASSERT_TRUE(platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/tests/inputs/song/zero-tick-1000-notes.mid", song));
+    ASSERT_TRUE(Load(song));
+    ASSERT_TRUE(midi.Play(true));
+    Passes(20);
+    const auto perPass = PerPass(20);
+    for (std::size_t pass = 0; pass < perPass.size(); ++pass) {
+        EXPECT_GT(perPass[pass], 0) << "pass " << pass + 1;
+        EXPECT_LE(perPass[pass], TVekMidi::kMaxEventsPerPass) << "pass " << pass + 1;
+    }
+    // Nothing is lost or repeated on the way: the notes come in the song's order, round after round.
+    const auto shorts = Shorts();
+    for (std::size_t i = 0; i < shorts.size(); ++i) {
+        const std::size_t event = i % 2000;
+        ASSERT_EQ(shorts[i].Status(), event % 2 == 0 ? 0x90 : 0x80) << i;
+        ASSERT_EQ(shorts[i].Data1(), (event / 2) % 128) << i;
+    }
+    EXPECT_GT(shorts.size(), 4000u) << "the song loops";
+}
+
 TEST_F(Sequencer, ResetAndEffectMessagesHaveTheirExactBytes) {
     const struct {
         const char* what;
@@ -534,13 +559,12 @@ TEST_F(Sequencer, AClosedSequencerRefusesEverything) {
 
 TEST(SequencerInit, AnOutputThatCannotOpenSaysSo) {
     std::vector<std::string> shown;
-    TVekMidi::SetMessageHandler([&](const std::string& m) { shown.push_back(m); });
+    const TVekMidi::MessageHandler show = [&](const std::string& m) { shown.push_back(m); };
     TVekMidi midi;
     auto log = std::make_shared<platform::MidiLog>();
-    EXPECT_FALSE(midi.Init(std::make_unique<platform::MidiRecorder>(log, false), false, nullptr));
-    EXPECT_FALSE(midi.Init(nullptr, false, nullptr));
-    EXPECT_FALSE(midi.Init(std::make_unique<platform::FluidSynthOutput>(22050, true, "/no/such.sf2"), false, nullptr));
-    TVekMidi::SetMessageHandler(nullptr);
+    EXPECT_FALSE(midi.Init(std::make_unique<platform::MidiRecorder>(log, false), false, nullptr, show));
+    EXPECT_FALSE(midi.Init(nullptr, false, nullptr, show));
+    EXPECT_FALSE(midi.Init(std::make_unique<platform::FluidSynthOutput>(22050, true, "/no/such.sf2"), false, nullptr, show));
     EXPECT_EQ(shown, std::vector<std::string>(3, "MIDIマッパーを開けませんでした。"));
     EXPECT_FALSE(midi.Play(false));
     EXPECT_FALSE(midi.Stop());
@@ -823,56 +847,6 @@ TEST(Synthesizer, TheChorusSoundsOnceAChannelSendsToIt) {
     EXPECT_EQ(render(0), plain);
     EXPECT_NE(render(127), plain);
     EXPECT_TRUE(std::any_of(plain.begin(), plain.end(), [](std::int32_t v) { return std::abs(v) > 500; }));
-}
-
-// A little song of our own, rendered through the game's audio path into a WAV to listen to:
-// PELLORO_WRITE_WAV=1 writes /tmp/pelloro-song.wav.
-TEST(Synthesizer, RendersASongToListenTo) {
-    const char* write = std::getenv("PELLORO_WRITE_WAV");
-    if (!write || !*write) GTEST_SKIP() << "set PELLORO_WRITE_WAV=1 to write /tmp/pelloro-song.wav";
-    const std::string soundFont = TestSoundFont();
-    if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
-    ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
-    auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
-    TVekMidi midi;
-    ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));
-    // (tick, event) lists, sorted into tracks.
-    using Events = std::vector<std::pair<std::uint32_t, Bytes>>;
-    auto toTrack = [](Events events, std::uint32_t endTick) {
-        std::stable_sort(events.begin(), events.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-        Track t;
-        std::uint32_t now = 0;
-        for (const auto& [tick, bytes] : events) {
-            t.Event(tick - now, bytes);
-            now = tick;
-        }
-        return t.End(endTick - now);
-    };
-    const std::uint8_t melody[] = {72, 76, 79, 76, 77, 74, 71, 74, 72, 76, 79, 84, 83, 79, 72, 0};
-    const std::uint8_t bass[] = {48, 43, 45, 41, 48, 43, 41, 43};
-    Events lead{{0, {0xC0, 11}}}, low{{0, {0xC1, 33}}}, drums;  // vibraphone, finger bass
-    for (std::uint32_t i = 0; i < 16; ++i) {
-        const std::uint32_t at = i * 240;
-        if (melody[i]) {
-            lead.push_back({at, NoteOn(melody[i], 96)});
-            lead.push_back({at + 220, {0x80, melody[i], 0}});
-        }
-        drums.push_back({at, NoteOn(i % 2 ? 38 : 36, 100, 9)});
-        drums.push_back({at, NoteOn(42, 70, 9)});
-    }
-    for (std::uint32_t i = 0; i < 8; ++i) {
-        low.push_back({i * 480, NoteOn(bass[i], 100, 1)});
-        low.push_back({i * 480 + 440, {0x81, bass[i], 0}});
-    }
-    const std::uint32_t songEnd = 16 * 240 + 480;
-    const Bytes song = Smf(1, 480, {toTrack(lead, songEnd), toTrack(low, songEnd), toTrack(drums, songEnd)});
-    ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
-    ASSERT_TRUE(midi.Play(false));
-    std::vector<std::int16_t> samples;
-    while (midi.IsPlay()) out->RenderOffline(out->Rate() / 50, &samples);
-    out->RenderOffline(out->Rate(), &samples);  // the release tails
-    ASSERT_TRUE(platform::WriteWav16("/tmp/pelloro-song.wav", samples, out->Rate(), out->Channels()));
-    EXPECT_GT(samples.size(), static_cast<std::size_t>(out->Rate()) * 2 * 2);
 }
 
 // The game's own song alone never moves the output's limiter: what the synthesizer adds to the mix

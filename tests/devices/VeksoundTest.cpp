@@ -410,6 +410,16 @@ TEST_F(SoundDevice, ReleaseAllForgetsEverySound) {
     EXPECT_FALSE(sound.IsPlaying(0));
 }
 
+// Frames nobody hears (a headless run without --audio-out) still play a sound on to its end.
+TEST_F(SoundDevice, UnheardFramesPlayASoundOnToItsEnd) {
+    ASSERT_TRUE(Load(StereoWave(Constant(100, 7))));
+    ASSERT_TRUE(sound.Play(0));
+    output->RenderOffline(99, nullptr);
+    EXPECT_TRUE(sound.IsPlaying(0));
+    output->RenderOffline(1, nullptr);
+    EXPECT_FALSE(sound.IsPlaying(0));
+}
+
 TEST(SoundDeviceWithoutOutput, EveryOperationFails) {
     TVekSound sound;
     EXPECT_FALSE(sound.Init(nullptr));
@@ -427,16 +437,15 @@ TEST(SoundDeviceWithoutOutput, EveryOperationFails) {
     EXPECT_FALSE(sound.IsPlaying(0));
 }
 
-TEST(SoundDeviceProperties, BitsAreSixteenOrEight) {
+// The main window opens its output with the device's settings: 16-bit stereo unless a game asks
+// for fewer bits, and any width under 16 gives the 8-bit output.
+TEST(SoundDeviceProperties, TheOutputOpenedWithTheDevicesSettingsHasTheirWidth) {
     TVekSound sound;
-    EXPECT_EQ(sound.SamplingRatio, 22050);
-    EXPECT_EQ(sound.Bits, 16);
-    EXPECT_TRUE(sound.Stereo);
-    const std::pair<int, int> cases[] = {{24, 16}, {16, 16}, {15, 8}, {12, 8}, {8, 8}, {0, 8}};
-    for (auto [given, stored] : cases) {
-        sound.SetBits(given);
-        EXPECT_EQ(sound.Bits, stored) << given;
-    }
+    const auto standard = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, sound.Bits, sound.Stereo);
+    EXPECT_EQ(standard->Bits(), 16);
+    EXPECT_EQ(standard->Channels(), 2);
+    sound.SetBits(15);
+    EXPECT_EQ(platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, sound.Bits, sound.Stereo)->Bits(), 8);
 }
 
 // Waves are converted once, at load, to the output's rate, width and channels.
