@@ -7,14 +7,17 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <new>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "data/DataError.h"
 #include "game/Datacheck.h"
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
+#include "platform/MessageText.h"
 #include "platform/RendererChoice.h"
 #include "platform/Resources.h"
 #include "platform/Window.h"
@@ -67,11 +70,19 @@ const char kUsage[] =
     "Exit status: 0 when the window was closed (or the headless run ended), 1 on an error,\n"
     "2 on a bad command line.\n";
 
-bool ParseInt(const char* text, long long low, long long high, long long& value) {
-    char* end = nullptr;
+// A whole number from low to high, or else why not: empty when `text` is one.
+std::string ParseInt(const char* text, long long low, long long high, long long& value) {
+    const std::string range = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    const std::string_view digits = *text == '-' ? text + 1 : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return range + ", not '" + platform::Utf8ForMessage(text) + "'";
+    }
     errno = 0;
-    value = std::strtoll(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
+    value = std::strtoll(text, nullptr, 10);
+    if (errno == ERANGE || value < low || value > high) {
+        return range + "; '" + platform::Utf8ForMessage(text) + "' is out of range";
+    }
+    return {};
 }
 
 // The display the environment names, for messages: the Wayland one if set, else the X one.
@@ -82,6 +93,9 @@ std::string DisplayName() {
     return display && *display ? display : "(none)";
 }
 
+// The largest K of --screenshot-every (K is held in an int).
+constexpr long long kMaxScreenshotEvery = 1LL << 30;
+
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "pelloro: %s\nTry 'pelloro --help' for more information.\n", problem.c_str());
     return 2;
@@ -89,7 +103,7 @@ int Usage(const std::string& problem) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int RunProgram(int argc, char** argv) {
     TMainOptions options;
     options.frames = 500;
     std::string keysFile;
@@ -115,17 +129,20 @@ int main(int argc, char** argv) {
             std::printf("pelloro %s\n", PELLORO_VERSION);
             return 0;
         } else if (arg == "--scale") {
-            if (!needs(1) || !ParseInt(argv[++i], 1, 8, value)) return Usage("--scale needs a number from 1 to 8");
+            if (!needs(1)) return Usage("--scale needs a number from 1 to 8");
+            if (auto why = ParseInt(argv[++i], 1, 8, value); !why.empty()) return Usage("--scale needs " + why);
             options.scale = static_cast<int>(value);
         } else if (arg == "--no-auto-pause") {
             options.autoPause = false;
         } else if (arg == "--fullscreen") {
             options.fullScreen = true;
         } else if (arg == "--volume") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, 100, value)) return Usage("--volume needs a number from 0 to 100");
+            if (!needs(1)) return Usage("--volume needs a number from 0 to 100");
+            if (auto why = ParseInt(argv[++i], 0, 100, value); !why.empty()) return Usage("--volume needs " + why);
             options.volume = static_cast<int>(value);
         } else if (arg == "--seed") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, 4294967295LL, value)) return Usage("--seed needs a number from 0 to 4294967295");
+            if (!needs(1)) return Usage("--seed needs a number from 0 to 4294967295");
+            if (auto why = ParseInt(argv[++i], 0, 4294967295LL, value); !why.empty()) return Usage("--seed needs " + why);
             options.seed = static_cast<std::uint32_t>(value);
         } else if (arg == "--verbose") {
             verbose = true;
@@ -139,7 +156,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--headless") {
             options.headless = true;
         } else if (arg == "--frames") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, kMaxFrame, value)) return Usage("--frames needs a number");
+            if (!needs(1)) return Usage("--frames needs a number from 0 to " + std::to_string(kMaxFrame));
+            if (auto why = ParseInt(argv[++i], 0, kMaxFrame, value); !why.empty()) return Usage("--frames needs " + why);
             options.frames = value;
             framesGiven = true;
         } else if (arg == "--keys") {
@@ -150,8 +168,8 @@ int main(int argc, char** argv) {
             options.screenshot = argv[++i];
         } else if (arg == "--screenshot-every") {
             if (!needs(2)) return Usage("--screenshot-every needs K and DIR");
-            if (!ParseInt(argv[i + 1], 1, 1LL << 30, value)) {
-                return Usage(std::string("--screenshot-every needs K of at least 1, not '") + argv[i + 1] + "'");
+            if (auto why = ParseInt(argv[i + 1], 1, kMaxScreenshotEvery, value); !why.empty()) {
+                return Usage("--screenshot-every needs K as " + why);
             }
             options.screenshotEvery = static_cast<int>(value);
             options.screenshotDir = argv[i + 2];
@@ -198,12 +216,23 @@ int main(int argc, char** argv) {
     if (!keysFile.empty()) {
         std::error_code ec;
         if (std::filesystem::is_directory(keysFile, ec)) return Usage("the key script " + keysFile + " is a folder, not a file");
-        std::ifstream in(keysFile, std::ios::binary);
-        if (!in) return Usage("cannot read the key script " + keysFile);
-        std::stringstream text;
-        text << in.rdbuf();
+        std::vector<std::uint8_t> bytes;
+        switch (platform::ReadFile(keysFile, bytes)) {
+        case platform::FileStatus::kRead:
+            break;
+        case platform::FileStatus::kMissing:
+            if (std::filesystem::exists(keysFile, ec)) {
+                return Usage("the key script " + keysFile + " is not a regular file; write the events into a file");
+            }
+            return Usage("the key script " + keysFile + " does not exist");
+        case platform::FileStatus::kTooLarge:
+            return Usage("the key script " + keysFile + " is larger than " +
+                         std::to_string(platform::kMaxFileBytes >> 20) + " MiB; no run needs that many events");
+        case platform::FileStatus::kUnreadable:
+            return Usage("cannot read the key script " + keysFile + "; check its permissions");
+        }
         std::string error;
-        if (!ParseKeyScript(text.str(), options.keys, error)) return Usage(keysFile + ": " + error);
+        if (!ParseKeyScript(std::string(bytes.begin(), bytes.end()), options.keys, error)) return Usage(keysFile + ": " + error);
     }
 
     if (options.headless) {
@@ -294,4 +323,17 @@ int main(int argc, char** argv) {
     }
     SDL_Quit();
     return status;
+}
+
+int main(int argc, char** argv) {
+    // Whatever escapes the program's own handling ends in one line and an error status, not an abort.
+    try {
+        return RunProgram(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("pelloro: out of memory; close other programs and try again\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pelloro: %s\n", platform::Utf8ForMessage(e.what(), 200).c_str());
+    }
+    SDL_Quit();
+    return 1;
 }

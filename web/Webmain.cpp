@@ -18,16 +18,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "data/DataError.h"
 #include "game/Demo.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/AudioOutput.h"
+#include "platform/Resources.h"
 #include "shell/Frameaccount.h"
 #include "shell/Keyscript.h"
 #include "shell/Mainunit.h"
@@ -161,12 +161,12 @@ bool ParseArguments(int argc, char** argv, WebGame& g, std::string& problem) {
             g.options.volume = static_cast<int>(number);
             ++i;
         } else if (arg == "--keys") {
-            std::ifstream in(value, std::ios::binary);
-            if (!in) return problem = std::string("cannot read the key script ") + value, false;
-            std::stringstream text;
-            text << in.rdbuf();
+            std::vector<std::uint8_t> bytes;
+            if (!platform::ReadWholeFile(value, bytes)) return problem = std::string("cannot read the key script ") + value, false;
             std::string error;
-            if (!ParseKeyScript(text.str(), g.options.keys, error)) return problem = "keys=: " + error, false;
+            if (!ParseKeyScript(std::string(bytes.begin(), bytes.end()), g.options.keys, error)) {
+                return problem = "keys=: " + error, false;
+            }
             g.options.scriptedKeys = true;
             ++i;
         } else {

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/ByteReader.h"
+#include "platform/MessageText.h"
 #include "platform/Resources.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -173,11 +174,11 @@ Kind KindOf(std::string_view token) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void ThrowNotInteger(std::string_view token) {
-    throw EDataError("'" + std::string(token) + "' は整数ではありません");
+    throw EDataError("'" + platform::ShiftJisForMessage(token) + "' は整数ではありません");
 }
 
 [[noreturn]] void ThrowNotFloat(std::string_view token) {
-    throw EDataError("'" + std::string(token) + "' は浮動小数点数ではありません");
+    throw EDataError("'" + platform::ShiftJisForMessage(token) + "' は浮動小数点数ではありません");
 }
 
 // An optional minus and one or more digits, within the 32-bit range; anything else is the
@@ -314,22 +315,7 @@ std::string Where(const std::string& source, std::int32_t line) { return source 
 
 }  // namespace
 
-std::string ForMessage(std::string_view bytes) {
-    std::string shown;
-    for (const char c : bytes.substr(0, 64)) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x20 && b < 0x7F) {
-            shown += c;
-        } else {
-            static const char kHex[] = "0123456789ABCDEF";
-            shown += "\\x";
-            shown += kHex[b >> 4];
-            shown += kHex[b & 15];
-        }
-    }
-    if (bytes.size() > 64) shown += "...";
-    return shown;
-}
+std::string ForMessage(std::string_view bytes) { return platform::ShiftJisForMessage(bytes); }
 
 void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
     const void* zero = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());

@@ -27,8 +27,7 @@ struct TexValue {
     bool operator==(const TexValue& other) const { return std::memcmp(bytes, other.bytes, 16) == 0; }
 };
 
-// Bytes of a text (Shift-JIS) quoted in an English line: printable ASCII as it is, other bytes as \xNN,
-// at most 64 of them.
+// Bytes of a text (Shift-JIS) quoted in an English line, as UTF-8, bytes that are no character as \xNN.
 std::string ForMessage(std::string_view bytes);
 
 struct TexEntry {

@@ -82,14 +82,11 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     };
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
-    startupLog.push_back(VekDraw.Init(window.get()) ? "draw" : "draw (not ready)");
+    VekDraw.Init(window.get());
     if (sdlInput && !options.demo && !options.scriptedKeys) inputSwitch.Use(sdlInput.get());
-    startupLog.push_back(VekInput.Init(&inputSwitch) ? "input" : "input (not ready)");
-    startupLog.push_back(VekSound.Init(audio.get()) ? "sound" : "sound (not ready)");
-    startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get(),
-                                      showMidiMessage)
-                             ? "midi"
-                             : "midi (not ready)");
+    VekInput.Init(&inputSwitch);
+    VekSound.Init(audio.get());
+    VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get(), showMidiMessage);
 
     // 6. Space, B and Enter on the three action buttons; a failed input device keeps no map.
     InputState keyMap;
@@ -99,19 +96,16 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
         keyMap[6] = platform::kDikReturn;
         VekInput.SetKeys(keyMap);
     }
-    startupLog.push_back("keys");
 
     // 7.–8. The kernel over the devices, then the root mode over the kernel.
     kernel = std::make_unique<TKernel>(&VekDraw, &VekSound, &VekInput, &VekMidi);
     kernel->SetSeed(options.seed);
-    startupLog.push_back("kernel");
     root = std::make_unique<TGameMgrMode>(nullptr, kernel.get(), 0);
     root->SetMainModeFactory([this](TGameMode* parent, TKernel* k, std::int32_t param) {
         auto mode = std::make_unique<TGameMainMode>(parent, k, param);
         mainMode = mode.get();
         return mode;
     });
-    startupLog.push_back("root");
 
     // 9. Only now can the first tick arrive. Headless runs are driven frame by frame instead.
     if (options.headless) {
@@ -119,7 +113,6 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     } else if (options.frameClock) {
         HITimer.SetEnabled(true);
         HITimer.Start();
-        startupLog.push_back("timer");
     }
 }
 

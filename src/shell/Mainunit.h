@@ -87,7 +87,6 @@ public:
     platform::AudioOutput* Audio() const { return audio.get(); }
     std::int64_t FrameNumber() const { return frameNumber; }
     const std::string& FrameError() const { return frameError; }
-    const std::vector<std::string>& StartupLog() const { return startupLog; }
     // Called before every frame's poll: the demo pilot steers the scripted input here.
     std::function<void(TMainForm&)> BeforeFrame;
     // Called after every frame: the trace writer.
@@ -126,7 +125,6 @@ private:
     std::int64_t frameNumber = 0;
     std::string frameError;
     std::string frameAdvice;  // an English line of what to do, beside a data error's own message
-    std::vector<std::string> startupLog;
 };
 
 // Standard error always (the message, then the advice on a line of its own), and a message box where

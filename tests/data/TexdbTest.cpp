@@ -124,8 +124,13 @@ TEST(TexdbTest, ConversionErrorsNameTheToken) {
         {"1-.5", "'1-.5' は浮動小数点数ではありません"},
         {"1.0e39", "'1.0e39' は浮動小数点数ではありません"},
         {"1 2 3 1.2.3", "'1.2.3' は浮動小数点数ではありません"},
+        // What the message quotes is one line of UTF-8: a long token is cut, bytes that are not
+        // Shift-JIS are escaped, and valid Shift-JIS is converted.
+        {std::string(10u << 20, '7'), "'" + std::string(64, '7') + "…' は整数ではありません"},
+        {"1.\x81\x7f", "'1.\\x81\\x7F' は浮動小数点数ではありません"},
+        {"1.\x83\x65", "'1.テ' は浮動小数点数ではありません"},
     };
-    for (const auto& [value, message] : cases) EXPECT_EQ(Error("{\nk " + value + "\n}\n"), message) << value;
+    for (const auto& [value, message] : cases) EXPECT_EQ(Error("{\nk " + value + "\n}\n"), message) << value.substr(0, 80);
 }
 
 TEST(TexdbTest, RunningPastTheLastLineReportsTheLineCount) {

@@ -9,7 +9,7 @@ program="${1:?usage: desktop.sh PROGRAM}"
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-work="$(mktemp -d /tmp/pelloro-desktop.XXXXXX)"
+work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-desktop.XXXXXX)"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
