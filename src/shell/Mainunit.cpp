@@ -47,7 +47,8 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
     if (!options.headless) {
         tickEventType = SDL_RegisterEvents(1);
         std::string error;
-        window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.scale, options.fullScreen, &error);
+        window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.scale, options.fullScreen, &error,
+                                          true);
         if (!window) throw std::runtime_error("cannot open the window: " + error);
         std::string audioError;
         // The mix runs at the device's own rate; the sound device converts its waves to it at load.
@@ -200,7 +201,10 @@ int TMainForm::Run() {
             } else if (event.type == SDL_QUIT) {
                 running = false;
             } else if (!controls->HandleEvent(event) && event.type == SDL_WINDOWEVENT) {
-                if (event.window.event == SDL_WINDOWEVENT_EXPOSED) FormPaint();
+                if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_RESTORED) {
+                    FormPaint();
+                    if (window) window->Exposed();
+                }
                 if (event.window.event == SDL_WINDOWEVENT_CLOSE) running = false;
             }
             if (sdlInput) sdlInput->HandleEvent(event);
