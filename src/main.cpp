@@ -246,8 +246,9 @@ static int RunProgram(int argc, char** argv) {
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         const char* driver = std::getenv("SDL_VIDEODRIVER");
         if ((!display || !*display) && (!wayland || !*wayland) && (!driver || !*driver)) {
-            std::fputs("pelloro: no display is available (DISPLAY and WAYLAND_DISPLAY are unset); "
-                       "run 'pelloro --headless --frames N --screenshot out.bmp' to play without a window\n",
+            std::fputs("pelloro: no display is available (DISPLAY and WAYLAND_DISPLAY are unset); start Pelloro "
+                       "from a desktop session or name the display, e.g. DISPLAY=:0 pelloro (--headless only "
+                       "renders frames, for tests and screenshots)\n",
                        stderr);
             return 1;
         }

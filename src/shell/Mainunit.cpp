@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "data/DataError.h"
 #include "game/Gamemain.h"
@@ -25,6 +26,25 @@ bool ShowError(const std::string& message, const std::string& advice, bool displ
     if (!advice.empty()) std::fprintf(stderr, "pelloro: %s\n", advice.c_str());
     const std::string shown = advice.empty() ? message : message + "\n\n" + advice;
     return displayAvailable && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", shown.c_str(), nullptr) == 0;
+}
+
+std::string NoAudioAdvice() {
+    // SDL tries its sound systems in this order unless SDL_AUDIODRIVER names one.
+    std::string tried;
+    const char* chosen = std::getenv("SDL_AUDIODRIVER");
+    if (chosen && *chosen) {
+        tried = std::string("SDL_AUDIODRIVER=") + chosen;
+    } else {
+        for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+            const std::string name = SDL_GetAudioDriver(i);
+            if (name == "dummy" || name == "disk") continue;
+            tried += (tried.empty() ? "" : ", ") + name;
+        }
+    }
+    return "no audio output could be opened (tried " + (tried.empty() ? std::string("none") : tried) +
+           "), so the game runs silent, without music; check that a sound device is connected and not "
+           "held by another program, or choose a sound system with SDL_AUDIODRIVER, e.g. "
+           "SDL_AUDIODRIVER=pulseaudio pelloro";
 }
 
 TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.timerService) {
@@ -67,14 +87,17 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tim
                      rejected.c_str());
     }
     const TVekMidi::MessageHandler showMidiMessage = [this](const std::string& message) {
-        const std::string advice = audio ? platform::FluidSynthOutput::Advice()
-                                         : "the music plays through the audio output, and none could be opened";
+        const std::string advice = audio ? platform::FluidSynthOutput::Advice() : NoAudioAdvice();
         std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
         if (options.headless) return;
         const std::string shown = message + "\n\n" + advice;
+        // The banner over the game holds a few lines: the short form, the whole line being on standard error.
+        const std::string banner = message + "\n" + (audio ? platform::FluidSynthOutput::ShortAdvice()
+                                                            : std::string("No sound output: the game runs silent. "
+                                                                          "See the terminal, or try SDL_AUDIODRIVER."));
         // Without a box, the message goes over the game for a few seconds: it is not fatal.
         if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr) != 0) {
-            if (controls) controls->ShowSign(platform::SignPlace::kBottom, shown, TControls::kBannerMs);
+            if (controls) controls->ShowSign(platform::SignPlace::kBottom, banner, TControls::kBannerMs);
         } else {
             // The box took the focus for a while; that is no reason to pause the game.
             SDL_PumpEvents();
