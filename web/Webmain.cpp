@@ -1,6 +1,6 @@
 // The page's entry: the desktop's main window (its devices, kernel and modes, unchanged) on the page's
 // canvas and Web Audio, with its frames run from the browser's animation callback instead of a timer
-// thread: every callback runs the 20 ms game frames its frame account owes (shell/Frameaccount.h), so
+// thread: every callback runs the 20 ms game frames its frame account owes (web/Frameaccount.h), so
 // the game keeps 50 frames a second whatever the display's rate, and no frame is skipped or doubled.
 //
 // Arguments (index.html makes them from the page's address):
@@ -27,8 +27,8 @@
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/AudioOutput.h"
+#include "Frameaccount.h"
 #include "platform/Resources.h"
-#include "shell/Frameaccount.h"
 #include "shell/Keyscript.h"
 #include "shell/Mainunit.h"
 

@@ -27,6 +27,19 @@ bool StartsWithIgnoreCase(const std::uint8_t* text, std::uint32_t length, const 
 
 }  // namespace
 
+const char* SongRefusalName(TSongRefusal refusal) {
+    switch (refusal) {
+        case TSongRefusal::None: return "None";
+        case TSongRefusal::NotSong: return "NotSong";
+        case TSongRefusal::UnsupportedFormat: return "UnsupportedFormat";
+        case TSongRefusal::TrackMissing: return "TrackMissing";
+        case TSongRefusal::TrackPastData: return "TrackPastData";
+        case TSongRefusal::Unreadable: return "Unreadable";
+        case TSongRefusal::NotOpen: return "NotOpen";
+    }
+    return "?";
+}
+
 TVekMidi::TVekMidi() = default;
 
 TVekMidi::~TVekMidi() { CleanUp(); }
@@ -105,59 +118,85 @@ void TVekMidi::ClearTracks() {
 }
 
 bool TVekMidi::Load(const std::string& name) {
-    if (!opened) return false;
+    if (!opened) return Refuse(TSongRefusal::NotOpen);
     // The bytes are found before the lock is taken: a file read must not hold up the audio clock.
     platform::Medium song;
     const bool found = platform::LoadResourceOrFile("MIDI", name, song, kMaxSongBytes) == platform::FileStatus::kRead;
     std::lock_guard<std::recursive_mutex> hold(lock);
-    if (!opened) return false;  // closed while the file was read
+    if (!opened) return Refuse(TSongRefusal::NotOpen);  // closed while the file was read
     Stop();
     loaded = false;
-    return found && LoadBytes(song.bytes.data(), song.bytes.size());
+    if (!found) return Refuse(TSongRefusal::Unreadable);
+    return LoadBytes(song.bytes.data(), song.bytes.size());
 }
 
 // Loads a song from bytes the way Load loads one by name.
 bool TVekMidi::LoadFile(const std::uint8_t* data, std::size_t size) {
     std::lock_guard<std::recursive_mutex> hold(lock);
-    if (!opened) return false;
+    if (!opened) return Refuse(TSongRefusal::NotOpen);
     Stop();
     loaded = false;
     return LoadBytes(data, size);
 }
 
+TSongRefusal TVekMidi::LastRefusal() const {
+    std::lock_guard<std::recursive_mutex> hold(lock);
+    return lastRefusal;
+}
+
+bool TVekMidi::Refuse(TSongRefusal refusal) {
+    std::lock_guard<std::recursive_mutex> hold(lock);
+    lastRefusal = refusal;
+    return refusal == TSongRefusal::None;
+}
+
 bool TVekMidi::LoadBytes(const std::uint8_t* data, std::size_t size) {
-    if (!Parse(data, size)) return false;
+    if (!Refuse(Parse(data, size, true))) return false;
     tempo = 120;
     movedOn = false;
     loaded = true;
     return true;
 }
 
-// Header and track chunks; every length is checked against the bytes given before it is used.
-bool TVekMidi::Parse(const std::uint8_t* data, std::size_t size) {
-    if (data == nullptr || size < 14) return false;
+TSongRefusal TVekMidi::ParseSong(const std::uint8_t* data, std::size_t size) {
+    TVekMidi scratch;
+    return scratch.Parse(data, size, false);
+}
+
+// Header and track chunks; every length is checked against the bytes given before it is used. With
+// `keep` the header's fields and the tracks are taken in.
+TSongRefusal TVekMidi::Parse(const std::uint8_t* data, std::size_t size, bool keep) {
+    if (data == nullptr || size < 14) return TSongRefusal::NotSong;
     const platform::ByteSpan bytes(data, size);
-    if (!platform::HasId(bytes, 0, "MThd")) return false;
+    if (!platform::HasId(bytes, 0, "MThd")) return TSongRefusal::NotSong;
     // The header length field is not used: the first track chunk is taken to start at byte 14.
-    format = platform::Be16(bytes, 8);
+    const int songFormat = platform::Be16(bytes, 8);
     const int count = platform::Be16(bytes, 10);
-    division = platform::Be16(bytes, 12);
-    if (format != 0 && format != 1) return false;
-    trackCount = std::min(count, kMaxTracks);
-    ClearTracks();
+    if (keep) {
+        format = songFormat;
+        division = platform::Be16(bytes, 12);
+    }
+    if (songFormat != 0 && songFormat != 1) return TSongRefusal::UnsupportedFormat;
+    const int tracksKept = std::min(count, kMaxTracks);
+    if (keep) {
+        trackCount = tracksKept;
+        ClearTracks();
+    }
     std::size_t pos = 14;
-    for (int i = 0; i < trackCount; ++i) {
-        if (!platform::HasId(bytes, pos, "MTrk") || !platform::Fits(bytes, pos, 8)) return false;
+    for (int i = 0; i < tracksKept; ++i) {
+        if (!platform::HasId(bytes, pos, "MTrk") || !platform::Fits(bytes, pos, 8)) return TSongRefusal::TrackMissing;
         const std::uint32_t length = platform::Be32(bytes, pos + 4);
         pos += 8;
-        if (length > size - pos) return false;  // a track that claims more than the file holds
-        Track& t = tracks[static_cast<std::size_t>(i)];
-        t.inUse = true;
-        t.length = length;
-        t.data.assign(data + pos, data + pos + length);
+        if (length > size - pos) return TSongRefusal::TrackPastData;  // a track that claims more than the file holds
+        if (keep) {
+            Track& t = tracks[static_cast<std::size_t>(i)];
+            t.inUse = true;
+            t.length = length;
+            t.data.assign(data + pos, data + pos + length);
+        }
         pos += length;
     }
-    return true;
+    return TSongRefusal::None;
 }
 
 bool TVekMidi::Play(bool loopSong) {

@@ -19,6 +19,20 @@ class AudioOutput;
 class MidiOutput;
 }
 
+// Why a song was not loaded.
+enum class TSongRefusal {
+    None,
+    NotSong,            // no MThd header, or cut off inside it
+    UnsupportedFormat,  // neither format 0 nor format 1
+    TrackMissing,       // fewer MTrk chunks than the header counts
+    TrackPastData,      // a track chunk longer than the bytes after its header
+    Unreadable,         // no such resource or file, or a file too large to be a song
+    NotOpen,            // the device is not open
+};
+
+// The refusal's name as the test inputs spell it ("TrackPastData").
+const char* SongRefusalName(TSongRefusal refusal);
+
 class TVekMidi {
 public:
     static constexpr int kMaxTracks = 64;
@@ -49,6 +63,10 @@ public:
 
     bool Load(const std::string& name);
     bool LoadFile(const std::uint8_t* data, std::size_t size);
+    // Why the latest load failed; None after one that succeeded.
+    TSongRefusal LastRefusal() const;
+    // Reads a standard MIDI file's header and track chunks without touching the device.
+    static TSongRefusal ParseSong(const std::uint8_t* data, std::size_t size);
     bool Play(const std::string& name, bool loop);
     bool Play(bool loop);
     bool Stop();
@@ -95,7 +113,8 @@ private:
     };
 
     bool LoadBytes(const std::uint8_t* data, std::size_t size);
-    bool Parse(const std::uint8_t* data, std::size_t size);
+    TSongRefusal Parse(const std::uint8_t* data, std::size_t size, bool keep);
+    bool Refuse(TSongRefusal refusal);
     void ClearTracks();
     void PlayThread();
     void RenderClock(std::int32_t* mix, int frames);
@@ -130,6 +149,7 @@ private:
     int passInterval = kTimerPeriod;
     std::array<Track, kMaxTracks> tracks;
     std::string currentSong = "NULL";
+    TSongRefusal lastRefusal = TSongRefusal::None;
 
     // The pass in progress: what ends it early.
     bool inPass = false;

@@ -33,6 +33,26 @@ bool Playable(std::uint16_t kind, std::uint16_t bits) {
 
 }  // namespace
 
+const char* WaveRefusalName(TWaveRefusal refusal) {
+    switch (refusal) {
+        case TWaveRefusal::None: return "None";
+        case TWaveRefusal::NotWave: return "NotWave";
+        case TWaveRefusal::ChunkCut: return "ChunkCut";
+        case TWaveRefusal::BadFormatChunk: return "BadFormatChunk";
+        case TWaveRefusal::NoFormat: return "NoFormat";
+        case TWaveRefusal::NoSamples: return "NoSamples";
+        case TWaveRefusal::UnsupportedFormat: return "UnsupportedFormat";
+        case TWaveRefusal::BadChannels: return "BadChannels";
+        case TWaveRefusal::BadBlockAlign: return "BadBlockAlign";
+        case TWaveRefusal::BadRate: return "BadRate";
+        case TWaveRefusal::Unconvertible: return "Unconvertible";
+        case TWaveRefusal::Unreadable: return "Unreadable";
+        case TWaveRefusal::NoRoom: return "NoRoom";
+        case TWaveRefusal::OverBudget: return "OverBudget";
+    }
+    return "?";
+}
+
 TVekSound::TVekSound() = default;
 
 TVekSound::~TVekSound() { ReleaseAll(); }
@@ -58,6 +78,7 @@ bool TVekSound::ReleaseAll() {
         slot.nextVoice = next;
     }
     firstSlotByName.clear();
+    soundBudget.Clear();
     soundCount = 0;
     ready = false;
     return true;
@@ -68,10 +89,10 @@ void TVekSound::SetBits(int value) { Bits = value >= 16 ? 16 : 8; }
 // The chunk scan: a found format, a sample start and a non-zero sample size end it. Nothing outside
 // the given bytes is read: the payload ends at the RIFF size or the last byte, whichever comes first;
 // a chunk header or format cut off by the end fails, a data chunk cut off keeps what is there.
-bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
-    if (data == nullptr) return false;
+TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
+    if (data == nullptr) return TWaveRefusal::NotWave;
     const platform::ByteSpan bytes(data, size);
-    if (!platform::HasId(bytes, 0, "RIFF") || !platform::HasId(bytes, 8, "WAVE")) return false;
+    if (!platform::HasId(bytes, 0, "RIFF") || !platform::HasId(bytes, 8, "WAVE")) return TWaveRefusal::NotWave;
     const std::uint64_t end = std::min<std::uint64_t>(8ull + platform::Le32(bytes, 4), size);
     std::uint64_t pos = 12;
     bool haveFormat = false;
@@ -82,13 +103,13 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     std::uint64_t dataSize = 0;
     bool clamped = false;
     while (pos < end) {
-        if (pos + 8 > size) return false;
+        if (pos + 8 > size) return TWaveRefusal::ChunkCut;
         const std::uint64_t header = pos;
         const std::uint64_t chunkSize = platform::Le32(bytes, header + 4);
         pos += 8;
         if (platform::HasId(bytes, header, "fmt ")) {
-            if (chunkSize < 14) return false;
-            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return false;
+            if (chunkSize < 14) return TWaveRefusal::BadFormatChunk;
+            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return TWaveRefusal::ChunkCut;
             formatPos = pos;
             formatSize = chunkSize;
             haveFormat = true;
@@ -103,7 +124,8 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
         // A data chunk that does not end the scan (no format yet, or empty) is stepped over like any other.
         pos += chunkSize;
     }
-    if (!(haveFormat && haveData && dataSize > 0)) return false;
+    if (!haveFormat) return TWaveRefusal::NoFormat;
+    if (!haveData || dataSize == 0) return TWaveRefusal::NoSamples;
 
     const platform::ByteSpan fmt = bytes.subspan(static_cast<std::size_t>(formatPos));
     WaveInfo w;
@@ -121,28 +143,36 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     if (w.formatTag == kTagExtensible) {
         // The sub-format lies past the 16 bytes the scan made sure of: it must be inside the chunk
         // and inside the bytes.
-        if (formatSize < kExtensibleFormatBytes || formatPos + kExtensibleFormatBytes > size) return false;
-        if (std::memcmp(fmt.data() + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return false;
+        if (formatSize < kExtensibleFormatBytes) return TWaveRefusal::BadFormatChunk;
+        if (formatPos + kExtensibleFormatBytes > size) return TWaveRefusal::ChunkCut;
+        if (std::memcmp(fmt.data() + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return TWaveRefusal::UnsupportedFormat;
         w.sampleKind = platform::Le16(fmt, 24);
     }
-    const bool playable = Playable(w.sampleKind, w.bitsPerSample) && (w.channels == 1 || w.channels == 2) &&
-                          w.blockAlign == w.channels * w.bitsPerSample / 8 && w.rate >= kMinRate && w.rate <= kMaxRate;
-    if (!playable) return false;
+    if (!Playable(w.sampleKind, w.bitsPerSample)) return TWaveRefusal::UnsupportedFormat;
+    if (w.channels != 1 && w.channels != 2) return TWaveRefusal::BadChannels;
+    if (w.blockAlign != w.channels * w.bitsPerSample / 8) return TWaveRefusal::BadBlockAlign;
+    if (w.rate < kMinRate || w.rate > kMaxRate) return TWaveRefusal::BadRate;
     w.dataOffset = static_cast<std::size_t>(dataPos);
     w.dataSize = static_cast<std::size_t>(dataSize - dataSize % w.blockAlign);
     w.clamped = clamped;
-    if (w.dataSize == 0) return false;
+    if (w.dataSize == 0) return TWaveRefusal::NoSamples;
     if (info) *info = w;
-    return true;
+    return TWaveRefusal::None;
 }
 
-bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Fill(data, size, nullptr); }
+bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Refuse(Fill(data, size, {}, nullptr)); }
+
+bool TVekSound::Refuse(TWaveRefusal refusal) {
+    lastRefusal = refusal;
+    return refusal == TWaveRefusal::None;
+}
 
 // Parses and converts outside the lock; only the finished slot is put in under it.
-bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string* name) {
-    if (!ready || soundCount >= kSlots) return false;
+TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string& source,
+                             const std::string* name) {
+    if (!ready || soundCount >= kSlots) return TWaveRefusal::NoRoom;
     WaveInfo info;
-    if (!ParseWave(data, size, &info)) return false;
+    if (const TWaveRefusal refusal = ParseWave(data, size, &info); refusal != TWaveRefusal::None) return refusal;
 
     platform::SampleFormat format;
     format.encoding = info.sampleKind == kTagFloat ? platform::SampleFormat::Encoding::kFloat
@@ -151,12 +181,24 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     format.channels = info.channels;
     format.rate = static_cast<int>(info.rate);
     const int outRate = output->Rate();
-    Slot filled;
+    std::vector<std::int16_t> converted;
     if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
-                                  kMaxSeconds * static_cast<std::size_t>(outRate), filled.samples)) {
-        return false;
+                                  kMaxSeconds * static_cast<std::size_t>(outRate), converted)) {
+        return TWaveRefusal::Unconvertible;
     }
-    filled.frames = filled.samples.size() / static_cast<std::size_t>(channels);
+    const std::uint64_t bytes = converted.size() * sizeof(std::int16_t);
+    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return TWaveRefusal::OverBudget;
+    const TWaveRefusal put = Put(std::make_shared<const std::vector<std::int16_t>>(std::move(converted)), source, name);
+    if (put != TWaveRefusal::None) soundBudget.Give(bytes);
+    return put;
+}
+
+TWaveRefusal TVekSound::Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source,
+                    const std::string* name) {
+    Slot filled;
+    filled.frames = samples->size() / static_cast<std::size_t>(channels);
+    filled.samples = std::move(samples);
+    filled.source = source;
     std::string key;
     if (name) {
         filled.named = true;
@@ -165,21 +207,28 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     }
 
     std::lock_guard<std::recursive_mutex> hold(output->Lock());
-    if (soundCount >= kSlots) return false;
+    if (soundCount >= kSlots) return TWaveRefusal::NoRoom;
     Slot& slot = slots[static_cast<std::size_t>(soundCount)];
     filled.nextVoice = slot.nextVoice;
     slot = std::move(filled);
     if (slot.named) firstSlotByName.try_emplace(std::move(key), soundCount);
     ++soundCount;
-    return true;
+    return TWaveRefusal::None;
 }
 
 bool TVekSound::Load(const std::string& source, const std::string* name) {
     // With every slot taken the load fails whatever the wave: the file is not read for nothing.
-    if (!ready || soundCount >= kSlots) return false;
+    if (!ready || soundCount >= kSlots) return Refuse(TWaveRefusal::NoRoom);
+    // A wave several records name is converted once: the slots share its samples.
+    for (int i = 0; i < soundCount; ++i) {
+        const Slot& loaded = slots[static_cast<std::size_t>(i)];
+        if (!loaded.source.empty() && loaded.source == source) return Refuse(Put(loaded.samples, source, name));
+    }
     platform::Medium wave;
-    if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) return false;
-    return Fill(wave.bytes.data(), wave.bytes.size(), name);
+    if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) {
+        return Refuse(TWaveRefusal::Unreadable);
+    }
+    return Refuse(Fill(wave.bytes.data(), wave.bytes.size(), source, name));
 }
 
 bool TVekSound::CreateBuffer(const std::string& name, const std::string& source) { return Load(source, &name); }
@@ -237,7 +286,7 @@ void TVekSound::Mix(std::int32_t* mix, int frames) {
             if (!voice.playing) continue;
             const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
             if (mix) {
-                const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
+                const std::int16_t* from = slot.samples->data() + voice.cursor * static_cast<std::size_t>(channels);
                 const std::size_t count = n * static_cast<std::size_t>(channels);
                 for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
             }

@@ -9,8 +9,9 @@
 
 #include "data/DataError.h"
 #include "data/Texdb.h"
-#include "data/ToyClasses.h"
+#include "data/ToyClassTable.h"
 #include "devices/Bitmap.h"
+#include "devices/Vekmidi.h"
 #include "devices/Veksound.h"
 #include "game/Difficulty.h"
 #include "game/Gamemain.h"
@@ -271,9 +272,12 @@ void TDataCheck::CheckScene(Text& text) {
             std::string shown;
             if (fileName.empty()) {
                 problems.Error(source, lineOf("fileName"), where + " has no fileName");
-            } else if (FindMedium("WAVE", mediaPath(fileName, ".wav"), source, lineOf("fileName"), bytes, shown) &&
-                       !TVekSound::ParseWave(bytes.data(), bytes.size(), nullptr)) {
-                problems.Error(source, lineOf("fileName"), shown + " is not a PCM wave the game can play");
+            } else if (FindMedium("WAVE", mediaPath(fileName, ".wav"), source, lineOf("fileName"), bytes, shown)) {
+                const TWaveRefusal refusal = TVekSound::ParseWave(bytes.data(), bytes.size(), nullptr);
+                if (refusal != TWaveRefusal::None) {
+                    problems.Error(source, lineOf("fileName"), shown + " is not a PCM wave the game can play (" +
+                                                                   WaveRefusalName(refusal) + ")");
+                }
             }
         } else if (className == kClassPicture || className == kClassNumber) {
             const Sprite* sprite = reference("imageId", kClassImage, &images, nullptr);
@@ -327,9 +331,12 @@ void TDataCheck::CheckScene(Text& text) {
     std::vector<unsigned char> song;
     std::string shown;
     const std::string songPath = mediaPath(kMusic, ".mid");
-    if (FindMedium("MIDI", songPath, source, 0, song, shown) &&
-        (song.size() < 14 || std::string(song.begin(), song.begin() + 4) != "MThd")) {
-        problems.Error(shown, 0, "not a standard MIDI file (no MThd header), so the game plays no music");
+    if (FindMedium("MIDI", songPath, source, 0, song, shown)) {
+        const TSongRefusal refusal = TVekMidi::ParseSong(song.data(), song.size());
+        if (refusal != TSongRefusal::None) {
+            problems.Error(shown, 0, std::string("not a song the game can play (") + SongRefusalName(refusal) +
+                                         "), so there is no music");
+        }
     }
 
     // Toys the rules look up by name, all in one line: a scene written from scratch may lack dozens.

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -344,36 +348,42 @@ TEST_F(Sequencer, ResetRewindsOnlyWhenStopped) {
     EXPECT_EQ(Shorts().size(), 9u);
 }
 
-TEST_F(Sequencer, LoadFileRejectsWhatIsNotASong) {
-    const Bytes good = Smf(0, 480, {Track{}.Event(0, NoteOn(1)).End(0)});
-    Bytes noMTrk = good;
-    noMTrk[14] = 'X';
-    Bytes longTrack = good;
-    longTrack[21] += 1;  // the track claims one byte more than the file holds
-    Bytes notMThd = good;
-    notMThd[0] = 'm';
-    const struct {
-        const char* what;
+// Songs kept as files, each beside the refusal the loader must give it (None: it loads); a refused
+// song leaves nothing loaded to play.
+TEST_F(Sequencer, EverySongFileGivesItsExpectedRefusal) {
+    const std::filesystem::path inputs = std::filesystem::path(PELLORO_SOURCE_DIR) / "tests" / "inputs" / "song";
+    std::ifstream manifest(inputs / "expected.txt");
+    ASSERT_TRUE(manifest) << "missing " << (inputs / "expected.txt");
+    std::set<std::string> listed;
+    std::string line;
+    while (std::getline(manifest, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        std::string file, expected;
+        fields >> file >> expected;
+        listed.insert(file);
         Bytes bytes;
-        bool ok;
-    } cases[] = {
-        {"a format 0 song", good, true},
-        {"a format 1 song", Smf(1, 96, {Track{}.End(0), Track{}.End(0)}), true},
-        {"format 2", Smf(2, 480, {Track{}.End(0)}), false},
-        {"no MTrk", noMTrk, false},
-        {"a track past the end of the file", longTrack, false},
-        {"more tracks named than there are", Smf(1, 480, {Track{}.End(0)}, 2), false},
-        {"not MThd", notMThd, false},
-        {"cut inside the header", Bytes(good.begin(), good.begin() + 13), false},
-        {"no tracks", Smf(0, 480, {}), true},
-        {"a huge track count", Smf(1, 480, {Track{}.End(0)}, 0xFFFF), false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Load(c.bytes), c.ok) << c.what;
-        EXPECT_EQ(midi.IsLoaded(), c.ok) << c.what;
-        EXPECT_EQ(midi.Play(false), c.ok) << c.what;
+        EXPECT_TRUE(platform::ReadWholeFile((inputs / file).string(), bytes) || std::filesystem::file_size(inputs / file) == 0) << file;
+        EXPECT_STREQ(SongRefusalName(TVekMidi::ParseSong(bytes.data(), bytes.size())), expected.c_str()) << file;
+        const bool ok = expected == "None";
+        EXPECT_EQ(Load(bytes), ok) << file;
+        EXPECT_STREQ(SongRefusalName(midi.LastRefusal()), expected.c_str()) << file;
+        EXPECT_EQ(midi.Play(false), ok) << file;
         midi.Stop();
     }
+    for (const auto& entry : std::filesystem::directory_iterator(inputs)) {
+        if (entry.path().extension() == ".mid") {
+            EXPECT_TRUE(listed.count(entry.path().filename().string())) << entry.path();
+        }
+    }
+    EXPECT_GE(listed.size(), 10u);
+    for (const Bytes& song : {Smf(0, 480, {Track{}.Event(0, NoteOn(1)).End(0)}), Smf(1, 96, {Track{}.End(0), Track{}.End(0)}),
+                              Smf(0, 480, {})}) {
+        EXPECT_TRUE(Load(song));
+        EXPECT_TRUE(midi.IsLoaded());
+    }
+    EXPECT_FALSE(midi.Play("no/such/song", false));
+    EXPECT_EQ(midi.LastRefusal(), TSongRefusal::Unreadable);
 }
 
 TEST_F(Sequencer, SeventyTracksLoadTheirFirstSixtyFour) {
@@ -608,6 +618,36 @@ TEST(SequencerOnTheAudioClock, OnePassPerTenMillisecondsOfSamples) {
         EXPECT_EQ(midi.PassCount() - passesBefore, 100u) << rate;
         EXPECT_EQ(log->Count(), 960u) << rate;
     }
+}
+
+// Frames nobody hears (no sink) run every pass and send every message, but the synthesizer is never
+// asked for samples: that is what keeps a headless run without --audio-out fast.
+TEST(SequencerOnTheAudioClock, UnheardFramesRunThePassesWithoutSynthesis) {
+    struct Synth final : platform::MidiOutput {
+        bool Open(std::string*) override { return true; }
+        void ShortMsg(std::uint32_t) override { ++messages; }
+        void LongMsg(const std::uint8_t*, std::size_t) override {}
+        void Reset() override {}
+        void Render(std::int32_t*, int frames, int) override { rendered += frames; }
+        int messages = 0;
+        int rendered = 0;
+    };
+    auto out = platform::AudioOutput::OpenOffline(44100, 16, true);
+    auto owned = std::make_unique<Synth>();
+    Synth* synth = owned.get();
+    TVekMidi midi;
+    ASSERT_TRUE(midi.Init(std::move(owned), false, out.get()));
+    const Bytes song = Smf(0, 480, {OneEventPerTick(3000)});
+    ASSERT_TRUE(midi.LoadFile(song.data(), song.size()));
+    ASSERT_TRUE(midi.Play(false));
+    out->RenderOffline(44100 + 1, nullptr);
+    EXPECT_EQ(midi.PassCount(), 100u);
+    EXPECT_EQ(synth->messages, 960);
+    EXPECT_EQ(synth->rendered, 0);
+    std::vector<std::int16_t> heard;
+    out->RenderOffline(441, &heard);
+    EXPECT_EQ(synth->rendered, 441);
+    EXPECT_EQ(midi.PassCount(), 101u);
 }
 
 TEST(SequencerOnTheAudioClock, TheSongStopsItselfInsideTheRenderStep) {
