@@ -119,3 +119,8 @@ endforeach()
 # The player's keys in a real window: pause, focus loss, screenshots, clips, quit.
 add_test(NAME release.desktop COMMAND ${CMAKE_SOURCE_DIR}/tests/release/desktop.sh $<TARGET_FILE:pelloro>)
 set_tests_properties(release.desktop PROPERTIES LABELS "release" TIMEOUT 300)
+
+# The window under a window manager: shown with its first picture, whole again after a restore or an
+# expose while paused, maximised again after full screen.
+add_test(NAME release.wm COMMAND ${CMAKE_SOURCE_DIR}/tests/release/wm.sh $<TARGET_FILE:pelloro>)
+set_tests_properties(release.wm PROPERTIES LABELS "release" TIMEOUT 120)

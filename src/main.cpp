@@ -8,10 +8,12 @@
 #include <string>
 
 #include "data/DataError.h"
+#include "game/Datacheck.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/MessageText.h"
 #include "platform/RendererChoice.h"
+#include "platform/Resources.h"
 #include "platform/Window.h"
 #include "shell/Mainunit.h"
 #include "shell/Options.h"
@@ -53,6 +55,19 @@ static int RunProgram(int argc, char** argv) {
     }
     const TMainOptions& options = line.options;
     const bool verbose = options.player.verbose;
+    if (!options.mod.dataFolder.empty()) platform::SetDataFolder(options.mod.dataFolder);
+    if (options.mod.check) {
+        const TProblems problems = TDataCheck().Run();
+        int warnings = 0;
+        for (const TProblem& problem : problems.Items()) {
+            std::printf("%s\n", problem.Format().c_str());
+            warnings += problem.error ? 0 : 1;
+        }
+        const std::string& folder = options.mod.dataFolder;
+        std::printf("pelloro: %s: %d error%s, %d warning%s\n", folder.empty() ? "built-in data" : folder.c_str(),
+                    problems.Errors(), problems.Errors() == 1 ? "" : "s", warnings, warnings == 1 ? "" : "s");
+        return problems.Errors() > 0 ? 1 : 0;
+    }
 
     if (options.test.headless) {
         // Nothing of SDL's video or audio is needed: surfaces and offline mixing work without them.
@@ -65,8 +80,9 @@ static int RunProgram(int argc, char** argv) {
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         const char* driver = std::getenv("SDL_VIDEODRIVER");
         if ((!display || !*display) && (!wayland || !*wayland) && (!driver || !*driver)) {
-            std::fputs("pelloro: no display is available (DISPLAY and WAYLAND_DISPLAY are unset); "
-                       "run 'pelloro --headless --frames N --screenshot out.bmp' to play without a window\n",
+            std::fputs("pelloro: no display is available (DISPLAY and WAYLAND_DISPLAY are unset); start Pelloro "
+                       "from a desktop session or name the display, e.g. DISPLAY=:0 pelloro (--headless only "
+                       "renders frames, for tests and screenshots)\n",
                        stderr);
             return 1;
         }

@@ -294,7 +294,28 @@ void StoreToken(TexValue& cell, int t, std::string_view token) {
 
 std::string CutKey(std::string_view key) { return std::string(key.substr(0, TTexDb::kMaxTextBytes)); }
 
+// A record's class and name as a message shows them, read from its lines up to its "}".
+std::string RecordOf(LineReader lines) {
+    std::string className, name;
+    Line line;
+    while (lines.Next(line) && !IsClose(line)) {
+        Tokens tokens(line);
+        const auto key = EntryKey(tokens);
+        std::string_view value;
+        if (!key || !tokens.Next(value)) continue;
+        if (*key == "class" && className.empty()) className = std::string(value);
+        if (*key == "name" && name.empty()) name = std::string(value);
+    }
+    if (className.empty() && name.empty()) return "a record without class or name";
+    return "record " + (className.empty() ? std::string("(no class)") : ForMessage(className)) +
+           (name.empty() ? std::string() : " \"" + ForMessage(name) + "\"");
+}
+
+std::string Where(const std::string& source, std::int32_t line) { return source + ":" + std::to_string(line) + ": "; }
+
 }  // namespace
+
+std::string ForMessage(std::string_view bytes) { return platform::ShiftJisForMessage(bytes); }
 
 void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
     const void* zero = bytes.empty() ? nullptr : std::memchr(bytes.data(), 0, bytes.size());
@@ -317,26 +338,38 @@ void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
     // end, as does a block that is never closed. Either way the line index that was out of range is
     // the number of lines.
     LineReader lines(text);
-    const auto runPast = [&]() -> EDataError {
-        return EDataError("リストのインデックスが範囲を超えています (" + std::to_string(lines.CountAll()) + ")");
+    const auto runPast = [&](std::int32_t line, const std::string& what) -> EDataError {
+        return EDataError("リストのインデックスが範囲を超えています (" + std::to_string(lines.CountAll()) + ")",
+                          Where(source, line) + what, line);
     };
+    std::int32_t strayOpen = 0;  // the first "{" inside a record
     for (std::size_t b = 0; b < blockCount; ++b) {
         Line line;
         do {
-            if (!lines.Next(line)) throw runPast();
+            if (!lines.Next(line)) {
+                throw runPast(strayOpen, "a '{' inside a record, which ends only at its '}' line; close the "
+                                         "record before this line or remove it");
+            }
         } while (!IsOpen(line));
+        const std::int32_t openLine = lines.Index();
 
         std::size_t entryCount = 0;
         LineReader counting = lines;
         for (;;) {
-            if (!counting.Next(line)) throw runPast();
+            if (!counting.Next(line)) {
+                throw runPast(openLine, "the record that opens here is never closed; end it with a line "
+                                        "holding only '}'");
+            }
             if (IsClose(line)) break;
+            if (IsOpen(line) && strayOpen == 0) strayOpen = counting.Index();
             Tokens tokens(line);
             if (EntryKey(tokens)) ++entryCount;
         }
 
         TexBlock block;
+        block.line = openLine;
         block.entries.reserve(entryCount);
+        const LineReader recordStart = lines;
         for (;;) {
             lines.Next(line);  // the counting pass has already seen these lines, up to the "}"
             if (IsClose(line)) break;
@@ -345,9 +378,22 @@ void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
             if (!key) continue;
             TexEntry& entry = block.entries.emplace_back();
             entry.key = CutKey(*key);
+            entry.line = lines.Index();
             std::string_view token;
             for (int t = 0; t < kMaxValueTokens && tokens.Next(token) && token[0] != '#'; ++t) {
-                StoreToken(entry.value, t, token);
+                try {
+                    StoreToken(entry.value, t, token);
+                } catch (const EDataError& e) {
+                    const bool integer = KindOf(token) == Kind::kInteger;
+                    throw EDataError(
+                        e.what(),
+                        Where(source, entry.line) + RecordOf(recordStart) + ", key " + ForMessage(*key) + ": '" +
+                            ForMessage(token) + "' is not " +
+                            (integer ? "a whole number from -2147483648 to 2147483647"
+                                     : "a decimal number (digits with at most one '.' and an optional exponent "
+                                       "such as e3, within about 3.4e38)"),
+                        entry.line);
+                }
             }
         }
         blocks.push_back(std::move(block));
@@ -363,6 +409,7 @@ void TTexDb::Parse(std::span<const std::uint8_t> bytes) {
 TTexDb::TTexDb(const std::string& sourceName) {
     platform::Medium text;
     const platform::FileStatus status = platform::LoadResourceOrFile("TEXT", sourceName, text);
+    source = text.file.empty() ? sourceName + " (built in)" : text.file;
     if (status != platform::FileStatus::kRead) {
         std::error_code ec;
         const std::string where = std::filesystem::absolute(sourceName, ec).string();
@@ -376,14 +423,15 @@ TTexDb::TTexDb(const std::string& sourceName) {
     Parse(text.bytes);
 }
 
-TTexDb TTexDb::FromBytes(std::span<const std::uint8_t> text) {
+TTexDb TTexDb::FromBytes(std::span<const std::uint8_t> text, const std::string& source) {
     TTexDb db;
+    db.source = source;
     db.Parse(text);
     return db;
 }
 
-TTexDb TTexDb::FromText(std::string_view text) {
-    return FromBytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+TTexDb TTexDb::FromText(std::string_view text, const std::string& source) {
+    return FromBytes(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), source);
 }
 
 bool TTexDb::SelectBlock(std::int32_t index) {

@@ -27,13 +27,18 @@ struct TexValue {
     bool operator==(const TexValue& other) const { return std::memcmp(bytes, other.bytes, 16) == 0; }
 };
 
+// Bytes of a text (Shift-JIS) quoted in an English line, as UTF-8, bytes that are no character as \xNN.
+std::string ForMessage(std::string_view bytes);
+
 struct TexEntry {
     std::string key;
     TexValue value;
+    std::int32_t line = 0;  // the line of the text it was read from, from 1
 };
 
 struct TexBlock {
     std::vector<TexEntry> entries;
+    std::int32_t line = 0;  // the line of its "{"
 };
 
 class TTexDb {
@@ -41,9 +46,13 @@ public:
     // Loads the "TEXT" resource of that name, or else the file; throws EDataError
     // ("TTexDb : ファイルがありません" and the conversion and index errors).
     explicit TTexDb(const std::string& sourceName);
-    // Parses the given bytes (a zero byte ends the text); throws as above for malformed text.
-    static TTexDb FromBytes(std::span<const std::uint8_t> text);
-    static TTexDb FromText(std::string_view text);
+    // Parses the given bytes (a zero byte ends the text); throws as above for malformed text. `source`
+    // names the text in the English line of an error.
+    static TTexDb FromBytes(std::span<const std::uint8_t> text, const std::string& source = "the text");
+    static TTexDb FromText(std::string_view text, const std::string& source = "the text");
+
+    // Where the text came from, as messages name it: the file's path, or "toybox (built in)".
+    const std::string& Source() const { return source; }
 
     bool SelectBlock(std::int32_t index);
     bool FindBlock(const std::string& key, const TexValue& value);
@@ -78,6 +87,7 @@ private:
     std::int32_t FindEntry(std::string_view key) const;
 
     std::vector<TexBlock> blocks;
+    std::string source;
     std::int32_t currentIndex = -1;
     std::int32_t keyCursor = 0;
     std::string searchKey;

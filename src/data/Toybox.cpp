@@ -31,6 +31,7 @@ std::unique_ptr<TToyBox> TToyBox::FromText(TKernel* kernel, std::string_view tex
 TToyBox::~TToyBox() { ClearToys(); }
 
 void TToyBox::Load(TTexDb& db) {
+    source = db.Source();
     if (!db.SelectBlock(0)) return;
     do {
         // Reading class also puts the key cursor on it: a command walks the lines after it.

@@ -56,6 +56,8 @@ public:
     // The draw device the toys draw through; null without a kernel or a draw device.
     TVekDraw* DrawDevice() const;
     const std::string& ResourceDir() const { return resourceDir; }
+    // The scene text's name in messages (TTexDb::Source).
+    const std::string& Source() const { return source; }
 
 private:
     void Load(TTexDb& db);
@@ -71,4 +73,5 @@ private:
     std::vector<std::unique_ptr<TToyObject>> toys;
     std::unordered_map<ToyKey, TToyObject*, ToyKeyHash> byName;  // the first toy of each key
     std::string resourceDir;
+    std::string source;
 };

@@ -285,6 +285,20 @@ TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     out.refusal = TBitmapRefusal::kNone;
     return out;
 }
+TBitmapRefusal Check(Bytes bytes, int& width, int& height) {
+    width = height = 0;
+    SDL_PixelFormat* format = SDL_AllocFormat(SDL_PIXELFORMAT_RGB565);
+    if (!format) return TBitmapRefusal::kUndecodable;
+    const TDecodedBitmap decoded = Decode(bytes, format);
+    SDL_FreeFormat(format);
+    if (decoded.surface) {
+        width = decoded.surface->w;
+        height = decoded.surface->h;
+        SDL_FreeSurface(decoded.surface);
+    }
+    return decoded.refusal;
+}
+
 bool ReadFile(const std::string& path, platform::Medium& out) {
     out.bytes = {};
     std::vector<std::uint8_t> start;

@@ -58,6 +58,10 @@ TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed);
 // format's colour masks so black is exactly 0.
 TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format);
 
+// Decodes the bitmap into a 16-bit screen format and tells its size, without keeping the picture:
+// whether the game could load it, for a check of a modder's files.
+TBitmapRefusal Check(Bytes bytes, int& width, int& height);
+
 // Reads a bitmap file only as far as its header says the bitmap reaches, and never more than the
 // memory bound allows, so a huge or sparse file costs no more than its picture; false when the file
 // is missing, its header is refused, or memory runs out.

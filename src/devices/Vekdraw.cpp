@@ -189,9 +189,13 @@ bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
     TDecodedBitmap decoded;
     try {
         platform::Medium medium;
-        if (auto resource = platform::FindResource("BITMAP", sprite.source)) {
+        // The same order as every other medium: the data folder, the resources, then a file.
+        const std::string dataFile = platform::FindDataFile("BITMAP", sprite.source);
+        if (!dataFile.empty()) {
+            if (!bitmap::ReadFile(dataFile, medium)) return false;
+        } else if (auto resource = platform::FindResource("BITMAP", sprite.source)) {
             medium.bytes = *resource;
-        } else if (!bitmap::ReadFile(sprite.source, medium)) {
+        } else if (!bitmap::ReadFile(platform::MatchFileName(sprite.source), medium)) {
             return false;
         }
         decoded = bitmap::Decode(medium.bytes, backBuffer->format);

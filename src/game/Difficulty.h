@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+class TProblems;
 class TTexDb;
 
 struct DifficultyRow {
@@ -25,6 +26,8 @@ inline constexpr std::int32_t kMaxStageSeconds = 2147483;
 // A record that the rules cannot play is refused with an EDataError: no block named 難易度データ,
 // a max that is not positive, fewer entries after "start" than max, a negative start, or a row whose
 // count, fall or kinds lies outside 0 … 8 or whose seconds lie outside 0 … 2147483. The text
-// database's own errors pass through.
+// database's own errors pass through. Given `problems`, a row out of range is noted there and the
+// reading goes on (a check that reports every row); the record's other faults still throw.
 std::vector<DifficultyRow> LoadDifficulty(const std::string& name, std::int32_t& levelCount, std::int32_t& startLevel);
-std::vector<DifficultyRow> LoadDifficulty(TTexDb& db, std::int32_t& levelCount, std::int32_t& startLevel);
+std::vector<DifficultyRow> LoadDifficulty(TTexDb& db, std::int32_t& levelCount, std::int32_t& startLevel,
+                                          TProblems* problems = nullptr);

@@ -58,10 +58,38 @@ std::string Numbered(const char* prefix, int i) { return prefix + std::to_string
 template <class T>
 T* Require(const TToyBox& box, const char* className, const std::string& name, const std::string& shown) {
     if (T* toy = box.FindToyAs<T>(className, name)) return toy;
-    throw EDataError(std::string("場面データに ") + className + " \"" + shown + "\" がありません");
+    throw EDataError(std::string("場面データに ") + className + " \"" + shown + "\" がありません",
+                     box.Source() + ": no " + className + " record named \"" + shown +
+                         "\"; the game needs it (a record with 'class " + className + "' and 'name " + shown +
+                         "', in Shift-JIS)");
 }
 
 }  // namespace
+
+std::vector<TRequiredToy> RequiredToys() {
+    std::vector<TRequiredToy> toys;
+    toys.push_back({kClassPlayer, kPlayer, kPlayer});
+    for (int i = 0; i < kMaxNuts; ++i) {
+        toys.push_back({kClassPicture, Numbered(kNutPrefix, i), Numbered(kNutPrefix, i)});
+        toys.push_back({kClassPicture, Numbered(kShadowPrefix, i), Numbered(kShadowPrefix, i)});
+    }
+    toys.push_back({kClassPlayer, kCursorPlayer, kCursorPlayer});
+    toys.push_back({kClassPicture, kBalloon, "吹き出し"});
+    for (const char* picture : {kTitlePicture, kClearPicture, kMissPicture, kGameOverPicture, kPushSpace}) {
+        toys.push_back({kClassPicture, picture, picture});
+    }
+    for (int i = 0; i < kLives; ++i) toys.push_back({kClassPicture, Numbered(kCrossPrefix, i), Numbered(kCrossPrefix, i)});
+    toys.push_back({kClassPicture, kMistake, kMistake});
+    toys.push_back({kClassNumber, kScore, "スコア"});
+    toys.push_back({kClassNumber, kTime, "タイム"});
+    toys.push_back({kClassNumber, kLevel, "レベル"});
+    const char* const animeShown[] = {"左歩き", "右歩き", "後ろ歩き", "前歩き", "左向き", "右向き", "前向き", "後ろ向き"};
+    for (int i = 0; i < 4; ++i) {
+        toys.push_back({kClassAnime, kWalkAnime[i], animeShown[i]});
+        toys.push_back({kClassAnime, kStandAnime[i], animeShown[4 + i]});
+    }
+    return toys;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Construction
@@ -71,6 +99,10 @@ TGameMainMode::TGameMainMode(TGameMode* parent, TKernel* kernel, std::int32_t pa
     table = LoadDifficulty(kDifficultyText, levelCount, startLevel);
     toyBox = std::make_unique<TToyBox>(kernel, kSceneText, GameToyClasses());
     const TToyBox& box = *toyBox;
+    // The first missing toy in the order the rules look them up is the one the message names.
+    for (const TRequiredToy& required : RequiredToys()) {
+        Require<TToyObject>(box, required.className, required.name, required.shown);
+    }
 
     player = Require<TToyPlayer>(box, kClassPlayer, kPlayer, kPlayer);
     for (int i = 0; i < kMaxNuts; ++i) {

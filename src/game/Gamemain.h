@@ -29,6 +29,16 @@ struct NutSlot {
     std::int32_t kind = 0;          // 0 … 7
 };
 
+// A toy the rules look up by class and name; `shown` is its name as a message writes it (UTF-8).
+struct TRequiredToy {
+    const char* className;
+    std::string name;
+    std::string shown;
+};
+
+// Every toy the rules cannot play without, in the order the game looks them up.
+std::vector<TRequiredToy> RequiredToys();
+
 class TGameMainMode : public TGameMgrMode {
 public:
     enum Scene : std::uint8_t { kSceneTitle = 0, kScenePlay = 1, kSceneGameOver = 2 };

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 
+#include "platform/LibraryNoise.h"
 #include "platform/Limiter.h"
 
 namespace platform {
@@ -165,6 +166,7 @@ public:
     }
 
     bool Open(std::string* error) {
+        const LibraryNoise quiet;  // SDL's probe of the sound systems lets ALSA and JACK talk
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
             if (error) *error = std::string("no audio: ") + SDL_GetError();
             return false;

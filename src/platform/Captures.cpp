@@ -119,13 +119,7 @@ bool SavePng(const std::string& path, const std::vector<std::uint32_t>& rgb, int
     return WriteFile(path, png.data, error);
 }
 
-std::string CapturesFolder() {
-    const std::string pictures = PicturesFolder();
-    const std::string own = (std::filesystem::path(pictures) / "Pelloro").string();
-    std::error_code failed;
-    std::filesystem::create_directories(own, failed);
-    return std::filesystem::is_directory(own, failed) ? own : pictures;
-}
+std::string CapturesFolder(std::string* fallback) { return CaptureFolder(fallback); }
 
 std::string ShownPath(const std::string& path) {
     const char* home = std::getenv("HOME");

@@ -15,9 +15,9 @@ constexpr int kMaxSavedSide = 16384;
 bool SavePng(const std::string& path, const std::vector<std::uint32_t>& rgb, int width, int height, int scale,
              std::string* error);
 
-// The folder the player's captures go to, made when missing; where it cannot be made, the pictures
-// folder itself.
-std::string CapturesFolder();
+// The folder the player's captures go to, made when missing. Where nothing better can be written, the
+// working folder, with *fallback (when given) one English line saying why; else *fallback is cleared.
+std::string CapturesFolder(std::string* fallback);
 
 // A capture's path as the player would look for it: the home folder written "~".
 std::string ShownPath(const std::string& path);

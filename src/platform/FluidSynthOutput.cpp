@@ -218,4 +218,9 @@ std::string FluidSynthOutput::Advice() {
     return "the SoundFont " + found + " could not be loaded; set PELLORO_SOUNDFONT to another .sf2 file";
 }
 
+std::string FluidSynthOutput::ShortAdvice() {
+    return FindSoundFont().empty() ? "No music: no SoundFont found. Install timgm6mb-soundfont or set PELLORO_SOUNDFONT."
+                                   : "No music: the SoundFont did not load. Set PELLORO_SOUNDFONT to another .sf2 file.";
+}
+
 }  // namespace platform

@@ -41,6 +41,8 @@ public:
     // One English line for a player without music: the SoundFont that was tried, or where none was
     // found, and how to choose another.
     static std::string Advice();
+    // The same in a sentence or two, for the banner drawn over the game.
+    static std::string ShortAdvice();
 
 private:
     struct State;

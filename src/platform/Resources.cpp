@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
+#include <map>
+#include <mutex>
 #include <sys/stat.h>
 
 namespace platform {
@@ -128,13 +131,137 @@ bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<s
     return ReadUpTo(file, size, maxBytes, out) == FileStatus::kRead;
 }
 
+namespace {
+
+std::string gDataFolder;
+
+bool IsRegularFile(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.empty() ? "." : path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Folded name -> the first real name in byte order, per folder; a folder is listed once.
+class FolderListings {
+public:
+    std::string Match(const std::string& folder, const std::string& name) {
+        std::lock_guard<std::mutex> hold(lock);
+        auto found = listings.find(folder);
+        if (found == listings.end()) found = listings.emplace(folder, List(folder)).first;
+        const auto entry = found->second.find(FoldCase(name));
+        return entry == found->second.end() ? std::string() : entry->second;
+    }
+
+private:
+    static std::map<std::string, std::string> List(const std::string& folder) {
+        std::map<std::string, std::string> names;
+        std::error_code ec;
+        for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+             it.increment(ec)) {
+            const std::string real = it->path().filename().string();
+            auto [slot, added] = names.try_emplace(FoldCase(real), real);
+            if (!added && real < slot->second) slot->second = real;
+        }
+        return names;
+    }
+
+    std::mutex lock;
+    std::map<std::string, std::map<std::string, std::string>> listings;
+};
+
+FolderListings& Listings() {
+    static FolderListings listings;
+    return listings;
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// Cuts a path at its last slash: "a/b" -> "a", "b"; "/b" -> "/", "b"; "b" -> "", "b".
+void Split(const std::string& path, std::string& parent, std::string& base) {
+    const std::size_t slash = path.find_last_of('/');
+    parent = slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
+    base = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The entry that stands for `path` in its (itself matched) folder, tested with `accept`; empty when none.
+template <class Accept>
+std::string MatchPath(const std::string& path, Accept accept);
+
+std::string MatchFolder(const std::string& path) {
+    if (path.empty() || IsFolder(path)) return path;
+    return MatchPath(path, IsFolder);
+}
+
+template <class Accept>
+std::string MatchPath(const std::string& path, Accept accept) {
+    std::string parent, base;
+    Split(path, parent, base);
+    if (base.empty() || base == "." || base == "..") return {};
+    const std::string folder = MatchFolder(parent);
+    if (!parent.empty() && folder.empty()) return {};
+    const std::string real = Listings().Match(folder, base);
+    if (real.empty()) return {};
+    const std::string joined = Join(folder, real);
+    return accept(joined) ? joined : std::string();
+}
+
+const char* ExtensionOf(std::string_view type) {
+    if (EqualsIgnoreCase(type, "TEXT")) return ".txt";
+    if (EqualsIgnoreCase(type, "BITMAP")) return ".bmp";
+    if (EqualsIgnoreCase(type, "WAVE")) return ".wav";
+    if (EqualsIgnoreCase(type, "MIDI")) return ".mid";
+    return "";
+}
+
+}  // namespace
+
+void SetDataFolder(const std::string& folder) {
+    gDataFolder = folder;
+    while (gDataFolder.size() > 1 && gDataFolder.back() == '/') gDataFolder.pop_back();
+}
+
+const std::string& DataFolder() { return gDataFolder; }
+
+std::string MatchFileName(const std::string& path) {
+    if (IsRegularFile(path)) return path;
+    return MatchPath(path, IsRegularFile);
+}
+
+std::string FindDataFile(std::string_view type, const std::string& name) {
+    if (gDataFolder.empty() || name.empty() || name.front() == '/') return {};
+    std::string found = MatchFileName(Join(gDataFolder, name));
+    const std::size_t slash = name.find_last_of('/');
+    const bool hasExtension = name.find('.', slash == std::string::npos ? 0 : slash + 1) != std::string::npos;
+    if (found.empty() && !hasExtension && *ExtensionOf(type)) {
+        found = MatchFileName(Join(gDataFolder, name + ExtensionOf(type)));
+    }
+    return found;
+}
+
 FileStatus LoadResourceOrFile(std::string_view type, const std::string& name, Medium& out, std::size_t maxFileBytes) {
     out.storage.clear();
+    out.file.clear();
+    const std::string dataFile = FindDataFile(type, name);
+    if (!dataFile.empty()) {
+        out.file = dataFile;
+        const FileStatus status = ReadFile(dataFile, out.storage, maxFileBytes);
+        out.bytes = status == FileStatus::kRead ? Bytes(out.storage.data(), out.storage.size()) : Bytes();
+        return status;
+    }
     if (auto resource = FindResource(type, name)) {
         out.bytes = *resource;
         return FileStatus::kRead;
     }
-    const FileStatus status = ReadFile(name, out.storage, maxFileBytes);
+    const std::string file = MatchFileName(name);
+    out.file = file.empty() ? name : file;
+    const FileStatus status = ReadFile(out.file, out.storage, maxFileBytes);
     out.bytes = status == FileStatus::kRead ? Bytes(out.storage.data(), out.storage.size()) : Bytes();
     return status;
 }

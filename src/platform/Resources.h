@@ -53,6 +53,7 @@ bool ReadFilePrefix(const std::string& path, std::size_t maxBytes, std::vector<s
 struct Medium {
     Bytes bytes;
     std::vector<std::uint8_t> storage;
+    std::string file;  // the file the bytes came from; empty for a compiled-in resource
     Medium() = default;
     Medium(const Medium&) = delete;
     Medium& operator=(const Medium&) = delete;
@@ -60,9 +61,22 @@ struct Medium {
 
 // A resource of that type and name, or else the file of that name (at most maxFileBytes): the lookup
 // every named medium and text uses. A resource that is there is the answer even if it turns out not
-// to parse; the file is not tried then.
+// to parse; the file is not tried then. A data folder, when one is set, comes before both.
 FileStatus LoadResourceOrFile(std::string_view type, const std::string& name, Medium& out,
                               std::size_t maxFileBytes = kMaxFileBytes);
+
+// A modder's folder (--data) searched before the program's resources; empty for none. Set before any load.
+void SetDataFolder(const std::string& folder);
+const std::string& DataFolder();
+
+// The file that stands for `path`: the path itself when it names a regular file, else, folder by folder,
+// the entry whose name matches ignoring ASCII letter case (the first in byte order when several do).
+// Each folder is listed once and the listing kept. Empty when nothing matches.
+std::string MatchFileName(const std::string& path);
+
+// The data folder's file for a medium of that type and name: DIR/name, else DIR/name plus the type's
+// extension (".txt", ".bmp", ".wav", ".mid") when the name has none; empty without a data folder or a file.
+std::string FindDataFile(std::string_view type, const std::string& name);
 
 // Names are Shift-JIS byte strings: only single-byte ASCII letters are folded, and the second byte of
 // a two-byte character (after a lead byte 0x81-0x9F or 0xE0-0xFC) is compared as it is, since it is

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <vector>
+#include <unistd.h>
 
 namespace platform {
 
@@ -49,6 +51,29 @@ std::string PicturesFolder() {
     std::error_code failed;
     const std::filesystem::path here = std::filesystem::current_path(failed);
     return failed ? std::string(".") : here.string();
+}
+
+std::string CaptureFolder(std::string* fallback) {
+    if (fallback) fallback->clear();
+    const char* home = std::getenv("HOME");
+    const std::string homeFolder = home ? home : "";
+    std::vector<std::filesystem::path> bases;
+    const std::string answer = AskXdgUserDir();
+    if (IsFolder(answer) && !(IsFolder(homeFolder) && SameFolder(answer, homeFolder))) bases.emplace_back(answer);
+    if (!homeFolder.empty()) bases.push_back(std::filesystem::path(homeFolder) / "Pictures");
+    std::string why = "no home folder is set (HOME)";
+    for (const std::filesystem::path& base : bases) {
+        const std::filesystem::path folder = base / "Pelloro";
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (!ec && IsFolder(folder.string()) && ::access(folder.c_str(), W_OK) == 0) return folder.string();
+        why = "cannot make or write " + folder.string() + (ec ? " (" + ec.message() + ")" : std::string());
+    }
+    std::error_code failed;
+    const std::filesystem::path here = std::filesystem::current_path(failed);
+    const std::string folder = failed ? std::string(".") : here.string();
+    if (fallback) *fallback = why + "; captures are saved in the working folder " + folder;
+    return folder;
 }
 
 std::string TimestampedName(const std::string& prefix, std::time_t when, const std::string& extension) {

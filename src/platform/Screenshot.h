@@ -11,6 +11,11 @@ namespace platform {
 // working directory ("." when even that cannot be read).
 std::string PicturesFolder();
 
+// Where F12 and F9 save: a folder of the game's own, "Pelloro", in the pictures folder (the xdg one, else
+// ~/Pictures), made when missing. Only when none of those can be made or written, the working
+// directory, with *fallback (when given) one English line saying why; else *fallback is cleared.
+std::string CaptureFolder(std::string* fallback);
+
 // prefix-YYYYMMDD-HHMMSS.extension in local time, e.g. pelloro-20261208-061530.png; the extension may
 // be given with or without its dot.
 std::string TimestampedName(const std::string& prefix, std::time_t when, const std::string& extension);

@@ -49,7 +49,7 @@ int Window::LargestScale(int width, int height) {
 }
 
 std::unique_ptr<Window> Window::Create(const std::string& title, int width, int height, int scale, bool fullScreen,
-                                       std::string* error) {
+                                       std::string* error, bool showAtFirstPicture) {
     auto fail = [&](const std::string& what) -> std::unique_ptr<Window> {
         if (error) *error = what;
         return nullptr;
@@ -97,20 +97,37 @@ std::unique_ptr<Window> Window::Create(const std::string& title, int width, int 
         // The window's own surface, not a texture of some renderer behind it.
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
-    SDL_ShowWindow(self->window.get());
+    self->fitOnShow = scale == 0 && !fullScreen && areaKnown;
+    self->fitArea = area;
+    self->fitWidth = width;
+    self->fitHeight = height;
+    self->fitScale = initialScale;
+    if (!showAtFirstPicture) {
+        self->Show();
+        self->Repaint();
+    }
+    return self;
+}
 
+void Window::Show() {
+    if (shown || !window) return;
+    shown = true;
+    SDL_ShowWindow(window.get());
     Borders borders;
-    if (SDL_GetWindowBordersSize(self->window.get(), &borders.top, &borders.left, &borders.bottom, &borders.right) == 0)
+    if (SDL_GetWindowBordersSize(window.get(), &borders.top, &borders.left, &borders.bottom, &borders.right) == 0)
         LastBorders() = borders;
-    if (scale == 0 && !fullScreen && areaKnown) {
-        const int fits = std::max(1, FitScale(area, LastBorders(), width, height));
-        if (fits != initialScale) {
-            SDL_SetWindowSize(self->window.get(), width * fits, height * fits);
-            SDL_SetWindowPosition(self->window.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    if (fitOnShow) {
+        const int fits = std::max(1, FitScale(fitArea, LastBorders(), fitWidth, fitHeight));
+        if (fits != fitScale) {
+            SDL_SetWindowSize(window.get(), fitWidth * fits, fitHeight * fits);
+            SDL_SetWindowPosition(window.get(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }
     }
-    self->Repaint();
-    return self;
+}
+
+void Window::Exposed() {
+    // The software path sends only changed rows: after an expose nothing would be sent at all.
+    Repaint();
 }
 
 Window::~Window() = default;
@@ -176,6 +193,11 @@ bool Window::KeepPicture(const SDL_Surface* backBuffer) {
 void Window::Present(const SDL_Surface* backBuffer) {
     if (!window || !backBuffer || backBuffer->w <= 0 || backBuffer->h <= 0 || !backBuffer->pixels) return;
     if (!KeepPicture(backBuffer)) return;
+    if (!shown) {
+        Show();
+        Repaint();  // the whole picture once the window is there; the expose that follows sends it again
+        return;
+    }
     if (renderer) {
         DrawAccelerated(true);
         SDL_RenderPresent(renderer.get());
@@ -330,7 +352,15 @@ bool Window::ReadBackScreen(std::vector<std::uint32_t>& pixels, int& width, int&
 
 void Window::ToggleFullScreen() {
     if (!window) return;
-    SDL_SetWindowFullscreen(window.get(), IsFullScreen() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (IsFullScreen()) {
+        SDL_SetWindowFullscreen(window.get(), 0);
+        // Leaving full screen restores the size from before maximising; the maximised state is ours to restore.
+        if (maximisedBeforeFullScreen) SDL_MaximizeWindow(window.get());
+        maximisedBeforeFullScreen = false;
+    } else {
+        maximisedBeforeFullScreen = (SDL_GetWindowFlags(window.get()) & SDL_WINDOW_MAXIMIZED) != 0;
+        SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+    }
 }
 
 bool Window::IsFullScreen() const {

@@ -38,8 +38,10 @@ public:
     // usable area (at least 1). A windowed `scale` larger than what fits that area is refused: null,
     // with *error one line naming the largest scale that fits. In full screen any scale is taken (it
     // only sets the size the window returns to). Null with *error also when SDL refuses. Video must be up.
+    // With `showAtFirstPicture` the window stays unmapped until the first Present, so a player never
+    // sees it black while the game loads.
     static std::unique_ptr<Window> Create(const std::string& title, int width, int height, int scale,
-                                          bool fullScreen, std::string* error);
+                                          bool fullScreen, std::string* error, bool showAtFirstPicture = false);
     // The largest whole scale of a width × height picture whose window fits the usable area of the
     // first display, counting the decorations last seen on a window of ours (none before the first);
     // at least 1. Video must be up.
@@ -58,7 +60,11 @@ public:
     void SetSign(SignPlace place, const std::string& utf8Text) { overlay.Set(place, utf8Text); }
     const std::string& Sign(SignPlace place) const { return overlay.Text(place); }
 
+    // Full screen on or off; a window that was maximised comes back maximised.
     void ToggleFullScreen();
+    // The display server lost what the window showed (an expose, a restore): everything is sent again.
+    void Exposed();
+    bool Shown() const { return shown; }
     bool IsFullScreen() const;
     std::uint32_t Id() const;
     SDL_Window* Handle() const { return window.get(); }
@@ -82,6 +88,7 @@ public:
 
 private:
     Window() = default;
+    void Show();
     bool KeepPicture(const SDL_Surface* backBuffer);
     bool OutputSize(int& width, int& height) const;
     void Layout(int outWidth, int outHeight);
@@ -115,6 +122,13 @@ private:
     int signUnit = 1;
     SignOverlay overlay;
     std::int64_t pictureUpdates = 0;
+
+    // Sizing that waits for the window to be shown, where the decorations become known.
+    bool shown = false;
+    bool fitOnShow = false;
+    SDL_Rect fitArea{0, 0, 0, 0};
+    int fitWidth = 0, fitHeight = 0, fitScale = 0;
+    bool maximisedBeforeFullScreen = false;
 };
 
 }  // namespace platform

@@ -30,6 +30,15 @@ bool PictureOf(const SDL_Surface* surface, std::vector<std::uint32_t>& rgb) {
 
 }  // namespace
 
+std::string TControls::CaptureFolder() {
+    std::string fallback;
+    const std::string folder = platform::CapturesFolder(&fallback);
+    // Said once a run: the player learns where the captures went, not again at every key.
+    if (!fallback.empty() && !fallbackSaid) std::fprintf(stderr, "pelloro: %s\n", fallback.c_str());
+    fallbackSaid = fallbackSaid || !fallback.empty();
+    return folder;
+}
+
 TControls::TControls(TMainForm& form) : form(form) {}
 
 TControls::~TControls() {
@@ -167,7 +176,7 @@ void TControls::SaveScreenshot() {
         ShowSign(platform::SignPlace::kTopRight, "No picture yet", kSignMs);
         return;
     }
-    const std::string folder = platform::CapturesFolder();
+    const std::string folder = CaptureFolder();
     const std::string name =
         platform::UnusedPath(folder, platform::TimestampedName("pelloro", std::time(nullptr), ".png"));
     std::string error;
@@ -192,7 +201,7 @@ void TControls::ToggleClip() {
         return;
     }
     if (!clip) clip = std::make_unique<platform::ClipRecorder>();
-    clipPath = platform::UnusedPath(platform::CapturesFolder(),
+    clipPath = platform::UnusedPath(CaptureFolder(),
                                     platform::TimestampedName("pelloro", std::time(nullptr), ".gif"));
     if (!clip->Start(clipPath)) {
         std::fprintf(stderr, "pelloro: cannot record the clip %s: %s\n", clipPath.c_str(), clip->Error().c_str());

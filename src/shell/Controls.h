@@ -46,6 +46,8 @@ public:
 private:
     void HandleKey(const SDL_KeyboardEvent& key);
     void SaveScreenshot();
+    // The captures' folder; the first time it falls back to the working folder, says so on standard error.
+    std::string CaptureFolder();
     void ToggleClip();
     // `how`: what the sign adds about the clip's end (" of 30 s"), "" when the player stopped it.
     void StopClip(const std::string& how);
@@ -56,4 +58,5 @@ private:
     std::unique_ptr<platform::ClipRecorder> clip;
     std::string clipPath;
     std::uint32_t signUntil[3] = {0, 0, 0};  // SDL ticks; 0 = no timed sign at that place
+    bool fallbackSaid = false;
 };

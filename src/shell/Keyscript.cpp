@@ -35,7 +35,10 @@ bool ParseKeyScript(const std::string& text, std::vector<TKeyEvent>& events, std
         if (!(fields >> key >> action) || (fields >> extra)) {
             return fail("expected FRAME KEY down|up, three fields, not '" + platform::Utf8ForMessage(line) + "'");
         }
-        const std::string quoted = "'" + platform::Utf8ForMessage(frameText) + "'";
+        // Built by appending: gcc 12 at -O3 warns falsely (-Wrestrict) about "literal" + a temporary string.
+        std::string quoted = "'";
+        quoted += platform::Utf8ForMessage(frameText);
+        quoted += "'";
         if (frameText[0] == '-' && frameText.size() > 1) {
             return fail("frame " + quoted + " is negative; frames count from 0");
         }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "data/DataError.h"
 #include "game/Demo.h"
@@ -28,6 +29,25 @@ bool ShowError(const std::string& message, const std::string& advice, bool displ
     return displayAvailable && SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Pelloro", shown.c_str(), nullptr) == 0;
 }
 
+std::string NoAudioAdvice() {
+    // SDL tries its sound systems in this order unless SDL_AUDIODRIVER names one.
+    std::string tried;
+    const char* chosen = std::getenv("SDL_AUDIODRIVER");
+    if (chosen && *chosen) {
+        tried = std::string("SDL_AUDIODRIVER=") + chosen;
+    } else {
+        for (int i = 0; i < SDL_GetNumAudioDrivers(); ++i) {
+            const std::string name = SDL_GetAudioDriver(i);
+            if (name == "dummy" || name == "disk") continue;
+            tried += (tried.empty() ? "" : ", ") + name;
+        }
+    }
+    return "no audio output could be opened (tried " + (tried.empty() ? std::string("none") : tried) +
+           "), so the game runs silent, without music; check that a sound device is connected and not "
+           "held by another program, or choose a sound system with SDL_AUDIODRIVER, e.g. "
+           "SDL_AUDIODRIVER=pulseaudio pelloro";
+}
+
 TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.test.timerService) {
     // 1. The form itself from its design values: the window, its client area and the disabled frame clock.
     HITimer.SetEnabled(false);
@@ -48,7 +68,8 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tes
     if (!options.test.headless) {
         tickEventType = SDL_RegisterEvents(1);
         std::string error;
-        window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.player.scale, options.player.fullScreen, &error);
+        window = platform::Window::Create("Pelloro", kClientWidth, kClientHeight, options.player.scale,
+                                          options.player.fullScreen, &error, true);
         if (!window) throw std::runtime_error("cannot open the window: " + error);
         std::string audioError;
         // The mix runs at the device's own rate; the sound device converts its waves to it at load.
@@ -67,14 +88,17 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tes
                      rejected.c_str());
     }
     const TVekMidi::MessageHandler showMidiMessage = [this](const std::string& message) {
-        const std::string advice = audio ? platform::FluidSynthOutput::Advice()
-                                         : "the music plays through the audio output, and none could be opened";
+        const std::string advice = audio ? platform::FluidSynthOutput::Advice() : NoAudioAdvice();
         std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
         if (options.test.headless) return;
         const std::string shown = message + "\n\n" + advice;
+        // The banner over the game holds a few lines: the short form, the whole line being on standard error.
+        const std::string banner = message + "\n" + (audio ? platform::FluidSynthOutput::ShortAdvice()
+                                                            : std::string("No sound output: the game runs silent. "
+                                                                          "See the terminal, or try SDL_AUDIODRIVER."));
         // Without a box, the message goes over the game for a few seconds: it is not fatal.
         if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Error", shown.c_str(), nullptr) != 0) {
-            if (controls) controls->ShowSign(platform::SignPlace::kBottom, shown, TControls::kBannerMs);
+            if (controls) controls->ShowSign(platform::SignPlace::kBottom, banner, TControls::kBannerMs);
         } else {
             // The box took the focus for a while; that is no reason to pause the game.
             SDL_PumpEvents();
@@ -232,7 +256,11 @@ bool TMainForm::HandleEvent(const SDL_Event& event) {
     } else if (event.type == SDL_QUIT) {
         quit = true;
     } else if (!controls->HandleEvent(event) && event.type == SDL_WINDOWEVENT) {
-        if (event.window.event == SDL_WINDOWEVENT_EXPOSED) FormPaint();
+        // A paused window gets no frames: after a restore or an expose it is sent whole again.
+        if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_RESTORED) {
+            FormPaint();
+            if (window) window->Exposed();
+        }
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) quit = true;
     }
     if (sdlInput) sdlInput->HandleEvent(event);

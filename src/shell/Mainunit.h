@@ -136,6 +136,9 @@ private:
 // Standard error always (the message, then the advice on a line of its own), and a message box where
 // a display exists; false when the box could not be shown.
 bool ShowError(const std::string& message, const std::string& advice, bool displayAvailable);
+// The English line beside the MIDI message when no audio output opened: what it means, the sound
+// systems tried, and what to do.
+std::string NoAudioAdvice();
 // The message drawn in the game's window (a window of its own when there is none) until the player
 // presses a key or closes it: for when SDL's message box cannot open.
 void ShowMessageInWindow(platform::Window* window, const std::string& text);

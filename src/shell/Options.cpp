@@ -46,6 +46,10 @@ const char kUsage[] =
     "  --audio-out FILE       headless: write everything rendered as a 16-bit stereo WAV\n"
     "  --trace FILE           headless: one JSON object a line per frame with the game's state\n"
     "  --verbose              say on standard error how the picture reaches the screen\n"
+    "  --data DIR             read the scene and difficulty texts (toybox.txt, dificulty.txt)\n"
+    "                         and the media they name from DIR first, the built-in ones after\n"
+    "  --check                load everything without a window, report every problem as\n"
+    "                         FILE:LINE: ... and exit (1 if any is an error); see MODDING.md\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -125,6 +129,11 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv, const TPlatform
             player.seed = static_cast<std::uint32_t>(value);
         } else if (arg == "--verbose") {
             player.verbose = true;
+        } else if (arg == "--data") {
+            if (!needs(1)) return Bad(line, "--data needs a folder");
+            line.options.mod.dataFolder = argv[++i];
+        } else if (arg == "--check") {
+            line.options.mod.check = true;
         } else if (arg == "--demo") {
             player.demo = true;
         } else if (arg == "--headless") {
@@ -163,6 +172,12 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv, const TPlatform
                               test.screenshotEvery > 0 || !test.audioOut.empty() || !test.trace.empty();
     if (headlessOnly && !test.headless) {
         return Bad(line, "--frames, --keys, --screenshot, --screenshot-every, --audio-out and --trace need --headless");
+    }
+    if (!line.options.mod.dataFolder.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(line.options.mod.dataFolder, ec)) {
+            return Bad(line, "--data: " + line.options.mod.dataFolder + " is not a folder");
+        }
     }
     if (test.headless && !framesGiven) test.frames = kDefaultHeadlessFrames;
     if (windowScripts && framesGiven) test.lastFrame = test.frames;

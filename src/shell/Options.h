@@ -37,6 +37,12 @@ struct TTestHooks {
     platform::TimerService* timerService = nullptr;  // a timer that can refuse
 };
 
+// What a modder asks for: the scene read from a folder of their own, and a check of it.
+struct TModOptions {
+    std::string dataFolder;  // --data: texts and media from here first, the built-in ones after
+    bool check = false;      // --check: report every problem of the data and exit
+};
+
 // What the platform decides, not the player.
 struct TPlatformChoices {
     // False where there are no threads (the browser): no frame clock; the caller's own loop runs the
@@ -52,6 +58,7 @@ struct TPlatformChoices {
 
 struct TMainOptions {
     TPlayerOptions player;
+    TModOptions mod;
     TTestHooks test;
     TPlatformChoices platform;
 };

@@ -136,7 +136,7 @@ TEST(TexdbTest, EveryMalformedTextEndsWithItsExpectedMessage) {
 
 // What a message quotes is one line of UTF-8: a long token is cut, bytes that are not Shift-JIS are
 // escaped, and valid Shift-JIS is converted.
-TEST(TexdbTest, MessagesQuoteAShortEscapedExcerpt) {
+TEST(TexdbTest, MessagesQuoteTheTokenAsOneLineOfUtf8) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {std::string(10u << 20, '7'), "'" + std::string(64, '7') + "…' は整数ではありません"},
         {"1.\x81\x7f", "'1.\\x81\\x7F' は浮動小数点数ではありません"},
@@ -326,3 +326,30 @@ TEST(TexdbTest, ReadsBackWhatARecordWriterWrote) {
 }
 
 }  // namespace
+
+TEST(TexdbTest, ErrorsSayInEnglishWhichLineRecordAndKey) {
+    struct Case {
+        std::string text;
+        std::int32_t line;
+        std::string advice;
+    };
+    const std::vector<Case> cases = {
+        {"# head\n{\n\tclass Image\n\tname bg\n\tsize 16 1-6\n}\n", 5,
+         "t.txt:5: record Image \"bg\", key size: '1-6' is not a whole number from -2147483648 to 2147483647"},
+        // The class and name may come after the bad line; the record is named all the same.
+        {"{\n\tpos 1.5.1\n\tname nut\n\tclass Picture\n}\n", 2,
+         "t.txt:2: record Picture \"nut\", key pos: '1.5.1' is not a decimal number"},
+        {"{\n\tk 1-2\n}\n", 2, "t.txt:2: a record without class or name, key k: '1-2' is not a whole number"},
+        {"{\n}\n{\n\tclass Frame\n", 3, "t.txt:3: the record that opens here is never closed"},
+        {"{\n\tclass Anime\n{\n}\n", 3, "t.txt:3: a '{' inside a record"},
+    };
+    for (const Case& c : cases) {
+        try {
+            TTexDb::FromText(c.text, "t.txt");
+            ADD_FAILURE() << c.text;
+        } catch (const EDataError& e) {
+            EXPECT_EQ(e.Line(), c.line) << c.text;
+            EXPECT_EQ(e.Advice().rfind(c.advice, 0), 0u) << e.Advice();
+        }
+    }
+}

@@ -112,3 +112,46 @@ TEST(NameFolding, TheResourceTableTellsShiftJisNamesApart) {
 }
 
 }  // namespace
+
+TEST(Resources, AFileIsFoundIgnoringLetterCaseAndTheDataFolderComesFirst) {
+    testmedia::TempFolder dir("pelloro-case");
+    std::filesystem::create_directories(dir / "Media/Deep");
+    for (const char* name : {"bgm0.mid", "Media/Bg.BMP", "Media/Deep/x.wav", "toybox.txt", "B.txt", "b.TXT"}) {
+        std::ofstream(dir / name, std::ios::binary) << name;
+    }
+    const std::string root = dir.path + "/";
+    struct Case {
+        std::string asked;
+        std::string found;  // empty: nothing
+    };
+    const std::vector<Case> cases = {
+        {root + "bgm0.mid", root + "bgm0.mid"},
+        {root + "BGM0.MID", root + "bgm0.mid"},
+        {root + "media/bg.bmp", root + "Media/Bg.BMP"},
+        {root + "MEDIA/deep/X.WAV", root + "Media/Deep/x.wav"},
+        {root + "bt.txt", ""},
+        {root + "b.txt", root + "B.txt"},  // of two that match, the first in byte order
+        {root + "media", ""},              // a folder is not a file
+        {root + "nowhere/bgm0.mid", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(platform::MatchFileName(c.asked), c.found) << c.asked;
+
+    testmedia::ScopedResources table({{"MIDI", "BGM0", testmedia::Bytes("built in")},
+                                      {"TEXT", "dificulty", testmedia::Bytes("built-in text")}});
+    platform::SetDataFolder(dir.path);
+    platform::Medium medium;
+    const std::vector<std::pair<std::string, std::string>> lookups = {
+        {"BGM0", "bgm0.mid"},                     // the folder before the resources, with the type's extension
+        {"toybox", "toybox.txt"},                 // a text not built in
+        {"dificulty", "built-in text"},           // not in the folder: the resource
+        {"media/BG.bmp", "Media/Bg.BMP"},         // a path under the folder
+    };
+    for (const auto& [name, content] : lookups) {
+        const char* type = name == "BGM0" ? "MIDI" : name.find('.') != std::string::npos ? "BITMAP" : "TEXT";
+        ASSERT_EQ(platform::LoadResourceOrFile(type, name, medium), platform::FileStatus::kRead) << name;
+        EXPECT_EQ(std::string(medium.bytes.begin(), medium.bytes.end()), content) << name;
+    }
+    platform::SetDataFolder("");
+    ASSERT_EQ(platform::LoadResourceOrFile("MIDI", "BGM0", medium), platform::FileStatus::kRead);
+    EXPECT_EQ(std::string(medium.bytes.begin(), medium.bytes.end()), "built in");
+}

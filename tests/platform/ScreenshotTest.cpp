@@ -259,3 +259,43 @@ TEST(UnusedPath, NumbersASecondCaptureOfTheSameSecond) {
 }
 
 }  // namespace
+
+TEST(PicturesFolder, CapturesGoToAFolderOfTheGamesOwnMadeWhenMissing) {
+    TempFolder root;
+    const std::string home = root / "home";
+    const std::string shots = root / "shots";
+    const std::string bin = root / "bin";
+    const std::string emptyBin = root / "empty-bin";
+    const std::string work = root / "work";
+    const std::string notAFolder = root / "file";
+    for (const auto& folder : {home, shots, bin, emptyBin, work}) fs::create_directories(folder);
+    std::ofstream(notAFolder) << "x";
+    WriteFakeXdgUserDir(bin);
+    ScopedWorkingDirectory inWork(work);
+    struct Case {
+        const char* what;
+        std::string home;
+        std::string answer;  // xdg-user-dir's; empty: no command
+        std::string expected;
+        bool fallback;
+    };
+    const Case cases[] = {
+        {"xdg names a folder", home, shots, shots + "/Pelloro", false},
+        {"no ~/Pictures yet", home, "", home + "/Pictures/Pelloro", false},
+        {"the home is a file: nothing can be made", notAFolder, "", fs::current_path().string(), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(home + "/Pictures");
+        ScopedEnv homeEnv("HOME", c.home);
+        ScopedEnv path("PATH", c.answer.empty() ? emptyBin : bin);
+        ScopedEnv answer("PELLORO_TEST_XDG_ANSWER", c.answer);
+        std::string fallback = "stale";
+        EXPECT_EQ(platform::CaptureFolder(&fallback), c.expected);
+        EXPECT_TRUE(fs::is_directory(c.expected));
+        EXPECT_EQ(!fallback.empty(), c.fallback) << fallback;
+        if (c.fallback) {
+            EXPECT_NE(fallback.find("working folder"), std::string::npos) << fallback;
+        }
+    }
+}

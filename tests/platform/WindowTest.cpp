@@ -526,3 +526,25 @@ TEST_F(WindowTest, TheAcceleratedPathDrawsTheSamePicture) {
 }
 
 }  // namespace
+
+TEST_F(WindowTest, AWindowShownAtItsFirstPictureIsNeverSeenBlack) {
+    SDL_Surface* picture = Pattern();
+    std::string error;
+    auto window = platform::Window::Create("Pelloro", 320, 240, 0, false, &error, true);
+    ASSERT_NE(window, nullptr) << error;
+    Pump();
+    window->Repaint();  // a repaint before the first picture shows nothing either
+    EXPECT_NE(SDL_GetWindowFlags(window->Handle()) & SDL_WINDOW_HIDDEN, 0u);
+    window->Present(picture);
+    Pump();
+    EXPECT_EQ(SDL_GetWindowFlags(window->Handle()) & SDL_WINDOW_HIDDEN, 0u);
+    // Shown, it still takes the largest scale that fits, and holds the picture.
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window->Handle(), &w, &h);
+    EXPECT_EQ(w, 1280);
+    EXPECT_EQ(h, 960);
+    std::vector<std::uint32_t> shown;
+    ASSERT_TRUE(window->ReadBack(shown, w, h));
+    EXPECT_EQ(PictureDifferences(shown, picture), 0);
+    SDL_FreeSurface(picture);
+}

@@ -20,8 +20,8 @@ trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# Captures go to ~/Pictures/Pelloro; a home of our own keeps them apart from the user's.
-mkdir -p "$work/home/Pictures"
+# Captures go to ~/Pictures/Pelloro (made when missing); a home of our own keeps them apart from the user's.
+mkdir -p "$work/home"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0"
 start_xvfb

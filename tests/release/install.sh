@@ -78,6 +78,23 @@ if command -v groff >/dev/null; then
   for word in PELLORO_SOUNDFONT SDL_VIDEODRIVER SDL_AUDIODRIVER F11 "EXIT STATUS"; do
     grep -qF -- "$word" <<<"$page" || fail "the man page does not mention $word"
   done
+  # The synopsis names every option of the window run, and FILES names what F12 and F9 write.
+  synopsis="$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$page")"
+  for option in --no-auto-pause --verbose --data --check; do
+    grep -qF -- "$option" <<<"$synopsis" || fail "the man page's SYNOPSIS omits $option"
+  done
+  files="$(sed -n '/^FILES/,/^EXIT STATUS/p' <<<"$page" | tr -s ' \n' ' ')"
+  for word in F12 F9 Pictures/Pelloro; do
+    grep -qF -- "$word" <<<"$files" || fail "the man page's FILES section does not name $word"
+  done
+  grep -q "window at 320.240 pixels" <<<"$(tr -s ' \n' ' ' <<<"$page")" &&
+    fail "the man page says the window opens at 320 x 240"
+  # How to play: where a nut is caught and what the corner brackets mean, in the page and the README.
+  for text in "$page" "$(cat "$source/README.md")"; do
+    flat="$(tr -s ' \n' ' ' <<<"$text")"
+    grep -q "squirrel's feet" <<<"$flat" && grep -q "corner brackets" <<<"$flat" ||
+      fail "how to catch a nut (at the squirrel's feet, the corner brackets) is not told"
+  done
 else
   skipped+=("groff (package groff-base) is missing")
 fi

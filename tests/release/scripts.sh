@@ -33,6 +33,7 @@ check_tmpdir tsan-run "$source/scripts/tsan-run" /bin/true 1
 check_tmpdir install.sh "$source/tests/release/install.sh" /nonexistent "$source"
 check_tmpdir faults.sh "$source/tests/release/faults.sh" /bin/true
 check_tmpdir desktop.sh "$source/tests/release/desktop.sh" /bin/true
+check_tmpdir wm.sh "$source/tests/release/wm.sh" /bin/true
 
 [ "$failures" -eq 0 ] || exit 1
-echo "scripts: usage of 4 scripts, TMPDIR of 5"
+echo "scripts: usage of 4 scripts, TMPDIR of 6"

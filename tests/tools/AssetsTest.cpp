@@ -570,8 +570,16 @@ TEST(Assetgen, RebuildsEveryCommittedMediumByteForByte) {
     const std::filesystem::path dir =
         std::filesystem::temp_directory_path() / ("pelloro-assets-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
-    const std::string command = std::string("\"") + PELLORO_ASSETGEN + "\" \"" + dir.string() + "\"";
+    const std::string command = std::string("\"") + PELLORO_ASSETGEN + "\" \"" + dir.string() + "\" --example-mod \"" +
+                                (dir / "mod").string() + "\"";
+    std::filesystem::create_directories(dir / "mod");
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    for (const char* file : {"bg.bmp", "get.wav"}) {
+        std::vector<std::uint8_t> made, committed;
+        ASSERT_TRUE(platform::ReadWholeFile((dir / "mod" / file).string(), made)) << file;
+        ASSERT_TRUE(platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/docs/example-mod/" + file, committed));
+        EXPECT_TRUE(made == committed) << file << " differs from docs/example-mod/" << file;
+    }
     const std::pair<const char*, const char*> media[] = {
         {"BITMAP", "bg.bmp"},      {"BITMAP", "leaf.bmp"},     {"BITMAP", "title.bmp"},  {"BITMAP", "clear.bmp"},
         {"BITMAP", "miss.bmp"},    {"BITMAP", "gameover.bmp"}, {"BITMAP", "caption.bmp"}, {"BITMAP", "suuji.bmp"},
@@ -598,3 +606,49 @@ TEST(Assetgen, RebuildsEveryCommittedMediumByteForByte) {
 }
 
 }  // namespace
+
+namespace {
+
+std::vector<std::string> Entry(const Record& r, const std::string& key) {
+    for (const auto& e : r)
+        if (e[0] == key) return e;
+    return {};
+}
+
+}  // namespace
+
+// The title is drawn over the score, time and level figures: where its picture meets their row it
+// must leave them whole, not cover them by halves.
+TEST_F(SceneText, TheTitleLeavesTheFiguresRowWhole) {
+    int titleX = -1, titleY = -1, rowTop = 1 << 30, rowBottom = -1, digitHeight = 0;
+    std::vector<int> figureLefts;
+    for (const Record& r : records) {
+        const std::string cls = Value(r, "class"), name = Value(r, "name");
+        const std::vector<std::string> pos = Entry(r, "pos");
+        if (cls == "Image" && name == kDigits) digitHeight = std::atoi(Entry(r, "size").at(2).c_str());
+        if (cls == "Picture" && name == kTitlePicture) {
+            titleX = std::atoi(pos.at(1).c_str());
+            titleY = std::atoi(pos.at(2).c_str());
+        }
+        if (cls == "Number") {
+            rowTop = std::min(rowTop, std::atoi(pos.at(2).c_str()));
+            rowBottom = std::max(rowBottom, std::atoi(pos.at(2).c_str()));
+            figureLefts.push_back(std::atoi(pos.at(1).c_str()));
+        }
+    }
+    ASSERT_GT(digitHeight, 0);
+    ASSERT_GE(titleY, 0);
+    rowBottom += digitHeight;  // one past the figures' last row
+    std::string why;
+    const auto bmp = ReadBmp8(Resource("BITMAP", "TITLE"), why);
+    ASSERT_TRUE(bmp) << why;
+    // Either no title pixel on the figures' rows, or every one of them covered: both leave no half digit.
+    int drawn = 0, rows = 0;
+    for (int y = std::max(rowTop, titleY); y < std::min(rowBottom, titleY + bmp->height); ++y) {
+        ++rows;
+        for (int x = 0; x < bmp->width; ++x) drawn += bmp->index[static_cast<std::size_t>(y - titleY) * bmp->width + x] != 0;
+    }
+    ASSERT_GT(rows, 0) << "the title does not reach the figures' row";
+    EXPECT_TRUE(drawn == 0 || drawn == rows * bmp->width)
+        << drawn << " of " << rows * bmp->width << " title pixels on the figures' rows (title at " << titleX << ", " << titleY << ")";
+}

@@ -54,6 +54,7 @@ Image MakeSquirrelSheet();                 // risu 256 x 256
 Image MakeNutSheet();                      // kinomi 128 x 64
 void PaintNut(Painter& p, int kind);       // into a 32 x 32 cell
 Image MakeBackground();                    // bg 320 x 240
+Image MakeAutumnBackground();              // the example mod's bg 320 x 240: the floor in autumn colours
 Image MakeLeaves();                        // leaf 320 x 80
 Image MakeBalloon();                       // baloon 192 x 96
 Image MakeShadow();                        // shadow 32 x 32

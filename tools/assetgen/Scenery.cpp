@@ -310,4 +310,18 @@ Image MakeLeaves() {
     return img;
 }
 
+Image MakeAutumnBackground() {
+    Image img = MakeBackground();
+    for (int y = 0; y < img.Height(); ++y) {
+        for (int x = 0; x < img.Width(); ++x) {
+            const Rgb c = img.Get(x, y);
+            // Greens turn to reds and ochres; every colour stays above black so none turns transparent.
+            Rgb autumn = RGB(std::min(255, Green(c) * 9 / 8 + 10), (Red(c) + Green(c)) * 3 / 8, Blue(c) / 2);
+            if (!SurvivesTruncation(autumn)) autumn = RGB(8, 8, 8);
+            img.Set(x, y, autumn);
+        }
+    }
+    return img;
+}
+
 }  // namespace art

@@ -8,6 +8,7 @@ namespace art {
 
 Image MakeTitle() {
     const int w = 223, h = 156;
+    constexpr int kClearRows = 15;  // the score row's rows under the title's top
     Image img(w, h);
 
     // The mound, with a few nuts lying about.
@@ -41,16 +42,25 @@ Image MakeTitle() {
         img.Blit(nut, nutPos[i][0], nutPos[i][1]);
     }
 
-    // The logo, over the squirrel's ears.
+    // The logo, over the squirrel's ears. The scene draws the title over the score row, which ends 15
+    // rows below the title's top: nothing of ours may reach up there, or the figures show by halves.
     const LetterStyle style{{{RGB(228, 104, 22), RGB(244, 142, 30), RGB(252, 180, 44), RGB(255, 214, 80),
                               RGB(255, 236, 140)}},
                             RGB(255, 252, 226), RGB(150, 56, 18), RGB(96, 34, 16), RGB(62, 22, 12), 5.5, 5, 3};
-    const Image logo = PaintWords("Pelloro", 46, 1.0, 3, style);
+    const Image logo = PaintWords("Pelloro", 42, 1.0, 3, style);
     if (logo.Width() > w) {
         std::fprintf(stderr, "assetgen: the logo is %d wide, more than %d\n", logo.Width(), w);
         std::exit(1);
     }
-    img.Blit(logo, (w - logo.Width()) / 2, 2);
+    img.Blit(logo, (w - logo.Width()) / 2, kClearRows);
+    for (int y = 0; y < kClearRows; ++y) {
+        for (int x = 0; x < w; ++x) {
+            if (img.Get(x, y) != 0) {
+                std::fprintf(stderr, "assetgen: the title reaches row %d, inside the score row\n", y);
+                std::exit(1);
+            }
+        }
+    }
     return img;
 }
 

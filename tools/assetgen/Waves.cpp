@@ -186,6 +186,25 @@ std::vector<std::uint8_t> MakeGet() {
     return WaveMono8(s);
 }
 
+std::vector<std::uint8_t> MakeChime() {
+    // 0.45 s: three rising notes (C6 E6 G6), the documented example mod's pick-up sound.
+    const int frames = 9923;
+    std::vector<double> s(static_cast<std::size_t>(frames), 0.0);
+    const int notes[] = {84, 88, 91};
+    for (int k = 0; k < 3; ++k) {
+        const int first = static_cast<int>(0.06 * k * kRate);
+        for (int i = first; i < frames; ++i) {
+            const double t = static_cast<double>(i - first) / kRate;
+            const double env = std::min(1.0, t / 0.004) * Exp(-(9.0 + 4.0 * (2 - k)) * t);
+            const double ph = NoteHz(notes[k]) * t;
+            s[static_cast<std::size_t>(i)] += (0.7 + 0.15 * k) * env * (Sine(ph) + 0.25 * Sine(2 * ph) * Exp(-25 * t));
+        }
+    }
+    Normalise(s, nullptr);
+    Taper(s, 220);
+    return WaveMono8(s);
+}
+
 std::vector<std::uint8_t> MakeWalk() {
     // 0.71 s: four light paw-falls on dry leaves, alternating a little left and right. It is restarted
     // as soon as it ends while a direction is held, so it starts and ends in silence.

@@ -1,4 +1,4 @@
-// assetgen OUTDIR [--contact-sheet FILE] [--scene-mock FILE] [--icons DIR]
+// assetgen OUTDIR [--contact-sheet FILE] [--scene-mock FILE] [--icons DIR] [--example-mod DIR]
 // Writes every bitmap, wave and the song of the game, and the song's SoundFont, into OUTDIR. The output depends on nothing but
 // this program, so the committed resources can be rebuilt byte for byte.
 #include <cstdio>
@@ -38,7 +38,7 @@ bool WriteIcons(const std::string& dir);
 std::vector<std::uint8_t> WindowIcon();
 
 int main(int argc, char** argv) {
-    std::string outDir, contactSheet, sceneMock, iconDir;
+    std::string outDir, contactSheet, sceneMock, iconDir, exampleMod;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--contact-sheet") && i + 1 < argc) {
             contactSheet = argv[++i];
@@ -46,15 +46,17 @@ int main(int argc, char** argv) {
             sceneMock = argv[++i];
         } else if (!std::strcmp(argv[i], "--icons") && i + 1 < argc) {
             iconDir = argv[++i];
+        } else if (!std::strcmp(argv[i], "--example-mod") && i + 1 < argc) {
+            exampleMod = argv[++i];
         } else if (argv[i][0] != '-' && outDir.empty()) {
             outDir = argv[i];
         } else {
-            std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp] [--icons DIR]\n");
+            std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp] [--icons DIR] [--example-mod DIR]\n");
             return 2;
         }
     }
-    if (outDir.empty() && contactSheet.empty() && sceneMock.empty() && iconDir.empty()) {
-        std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp] [--icons DIR]\n");
+    if (outDir.empty() && contactSheet.empty() && sceneMock.empty() && iconDir.empty() && exampleMod.empty()) {
+        std::fprintf(stderr, "usage: assetgen OUTDIR [--contact-sheet FILE.bmp] [--scene-mock FILE.bmp] [--icons DIR] [--example-mod DIR]\n");
         return 2;
     }
     const std::vector<art::NamedImage> images = AllImages();
@@ -68,6 +70,10 @@ int main(int argc, char** argv) {
         ok = Write(outDir + "/bgm0.mid", audio::MakeSong()) && ok;
         ok = Write(outDir + "/pelloro.sf2", audio::MakeSoundFont()) && ok;
         ok = Write(outDir + "/icon64.bmp", WindowIcon()) && ok;
+    }
+    if (!exampleMod.empty()) {
+        ok = Write(exampleMod + "/bg.bmp", art::EncodeBmp8(art::MakeAutumnBackground())) && ok;
+        ok = Write(exampleMod + "/get.wav", audio::MakeChime()) && ok;
     }
     if (!contactSheet.empty()) ok = Write(contactSheet, art::EncodeBmp24(art::ContactSheet(images))) && ok;
     if (!sceneMock.empty()) ok = Write(sceneMock, art::EncodeBmp24(art::SceneMock(images))) && ok;

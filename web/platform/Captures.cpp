@@ -68,7 +68,10 @@ bool SavePng(const std::string& path, const std::vector<std::uint32_t>& rgb, int
 }
 
 // The page's file system is the page's alone: what a capture is named is all that matters.
-std::string CapturesFolder() { return "/"; }
+std::string CapturesFolder(std::string* fallback) {
+    if (fallback) fallback->clear();
+    return "/";
+}
 
 std::string ShownPath(const std::string& path) { return "your downloads: " + path.substr(path.rfind('/') + 1); }
 
