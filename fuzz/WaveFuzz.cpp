@@ -9,7 +9,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TVekSound::WaveInfo info;
-    if (TVekSound::ParseWave(data, size, &info) == TWaveRefusal::None) {
+    if (TVekSound::ParseWave(data, size, &info) == TWaveRefusal::kNone) {
         if (info.dataOffset > size || info.dataSize > size - info.dataOffset || info.Frames() == 0) std::abort();
     }
     static auto output = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);

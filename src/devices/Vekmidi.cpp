@@ -29,13 +29,13 @@ bool StartsWithIgnoreCase(const std::uint8_t* text, std::uint32_t length, const 
 
 const char* SongRefusalName(TSongRefusal refusal) {
     switch (refusal) {
-        case TSongRefusal::None: return "None";
-        case TSongRefusal::NotSong: return "NotSong";
-        case TSongRefusal::UnsupportedFormat: return "UnsupportedFormat";
-        case TSongRefusal::TrackMissing: return "TrackMissing";
-        case TSongRefusal::TrackPastData: return "TrackPastData";
-        case TSongRefusal::Unreadable: return "Unreadable";
-        case TSongRefusal::NotOpen: return "NotOpen";
+        case TSongRefusal::kNone: return "None";
+        case TSongRefusal::kNotSong: return "NotSong";
+        case TSongRefusal::kUnsupportedFormat: return "UnsupportedFormat";
+        case TSongRefusal::kTrackMissing: return "TrackMissing";
+        case TSongRefusal::kTrackPastData: return "TrackPastData";
+        case TSongRefusal::kUnreadable: return "Unreadable";
+        case TSongRefusal::kNotOpen: return "NotOpen";
     }
     return "?";
 }
@@ -118,22 +118,22 @@ void TVekMidi::ClearTracks() {
 }
 
 bool TVekMidi::Load(const std::string& name) {
-    if (!opened) return Refuse(TSongRefusal::NotOpen);
+    if (!opened) return Refuse(TSongRefusal::kNotOpen);
     // The bytes are found before the lock is taken: a file read must not hold up the audio clock.
     platform::Medium song;
     const bool found = platform::LoadResourceOrFile("MIDI", name, song, kMaxSongBytes) == platform::FileStatus::kRead;
     std::lock_guard<std::recursive_mutex> hold(lock);
-    if (!opened) return Refuse(TSongRefusal::NotOpen);  // closed while the file was read
+    if (!opened) return Refuse(TSongRefusal::kNotOpen);  // closed while the file was read
     Stop();
     loaded = false;
-    if (!found) return Refuse(TSongRefusal::Unreadable);
+    if (!found) return Refuse(TSongRefusal::kUnreadable);
     return LoadBytes(song.bytes.data(), song.bytes.size());
 }
 
 // Loads a song from bytes the way Load loads one by name.
 bool TVekMidi::LoadFile(const std::uint8_t* data, std::size_t size) {
     std::lock_guard<std::recursive_mutex> hold(lock);
-    if (!opened) return Refuse(TSongRefusal::NotOpen);
+    if (!opened) return Refuse(TSongRefusal::kNotOpen);
     Stop();
     loaded = false;
     return LoadBytes(data, size);
@@ -147,7 +147,7 @@ TSongRefusal TVekMidi::LastRefusal() const {
 bool TVekMidi::Refuse(TSongRefusal refusal) {
     std::lock_guard<std::recursive_mutex> hold(lock);
     lastRefusal = refusal;
-    return refusal == TSongRefusal::None;
+    return refusal == TSongRefusal::kNone;
 }
 
 bool TVekMidi::LoadBytes(const std::uint8_t* data, std::size_t size) {
@@ -166,9 +166,9 @@ TSongRefusal TVekMidi::ParseSong(const std::uint8_t* data, std::size_t size) {
 // Header and track chunks; every length is checked against the bytes given before it is used. With
 // `keep` the header's fields and the tracks are taken in.
 TSongRefusal TVekMidi::Parse(const std::uint8_t* data, std::size_t size, bool keep) {
-    if (data == nullptr || size < 14) return TSongRefusal::NotSong;
+    if (data == nullptr || size < 14) return TSongRefusal::kNotSong;
     const platform::ByteSpan bytes(data, size);
-    if (!platform::HasId(bytes, 0, "MThd")) return TSongRefusal::NotSong;
+    if (!platform::HasId(bytes, 0, "MThd")) return TSongRefusal::kNotSong;
     // The header length field is not used: the first track chunk is taken to start at byte 14.
     const int songFormat = platform::Be16(bytes, 8);
     const int count = platform::Be16(bytes, 10);
@@ -176,7 +176,7 @@ TSongRefusal TVekMidi::Parse(const std::uint8_t* data, std::size_t size, bool ke
         format = songFormat;
         division = platform::Be16(bytes, 12);
     }
-    if (songFormat != 0 && songFormat != 1) return TSongRefusal::UnsupportedFormat;
+    if (songFormat != 0 && songFormat != 1) return TSongRefusal::kUnsupportedFormat;
     const int tracksKept = std::min(count, kMaxTracks);
     if (keep) {
         trackCount = tracksKept;
@@ -184,10 +184,10 @@ TSongRefusal TVekMidi::Parse(const std::uint8_t* data, std::size_t size, bool ke
     }
     std::size_t pos = 14;
     for (int i = 0; i < tracksKept; ++i) {
-        if (!platform::HasId(bytes, pos, "MTrk") || !platform::Fits(bytes, pos, 8)) return TSongRefusal::TrackMissing;
+        if (!platform::HasId(bytes, pos, "MTrk") || !platform::Fits(bytes, pos, 8)) return TSongRefusal::kTrackMissing;
         const std::uint32_t length = platform::Be32(bytes, pos + 4);
         pos += 8;
-        if (length > size - pos) return TSongRefusal::TrackPastData;  // a track that claims more than the file holds
+        if (length > size - pos) return TSongRefusal::kTrackPastData;  // a track that claims more than the file holds
         if (keep) {
             Track& t = tracks[static_cast<std::size_t>(i)];
             t.inUse = true;
@@ -196,7 +196,7 @@ TSongRefusal TVekMidi::Parse(const std::uint8_t* data, std::size_t size, bool ke
         }
         pos += length;
     }
-    return TSongRefusal::None;
+    return TSongRefusal::kNone;
 }
 
 bool TVekMidi::Play(bool loopSong) {

@@ -21,13 +21,13 @@ class MidiOutput;
 
 // Why a song was not loaded.
 enum class TSongRefusal {
-    None,
-    NotSong,            // no MThd header, or cut off inside it
-    UnsupportedFormat,  // neither format 0 nor format 1
-    TrackMissing,       // fewer MTrk chunks than the header counts
-    TrackPastData,      // a track chunk longer than the bytes after its header
-    Unreadable,         // no such resource or file, or a file too large to be a song
-    NotOpen,            // the device is not open
+    kNone,
+    kNotSong,            // no MThd header, or cut off inside it
+    kUnsupportedFormat,  // neither format 0 nor format 1
+    kTrackMissing,       // fewer MTrk chunks than the header counts
+    kTrackPastData,      // a track chunk longer than the bytes after its header
+    kUnreadable,         // no such resource or file, or a file too large to be a song
+    kNotOpen,            // the device is not open
 };
 
 // The refusal's name as the test inputs spell it ("TrackPastData").
@@ -149,7 +149,7 @@ private:
     int passInterval = kTimerPeriod;
     std::array<Track, kMaxTracks> tracks;
     std::string currentSong = "NULL";
-    TSongRefusal lastRefusal = TSongRefusal::None;
+    TSongRefusal lastRefusal = TSongRefusal::kNone;
 
     // The pass in progress: what ends it early.
     bool inPass = false;

@@ -35,20 +35,20 @@ bool Playable(std::uint16_t kind, std::uint16_t bits) {
 
 const char* WaveRefusalName(TWaveRefusal refusal) {
     switch (refusal) {
-        case TWaveRefusal::None: return "None";
-        case TWaveRefusal::NotWave: return "NotWave";
-        case TWaveRefusal::ChunkCut: return "ChunkCut";
-        case TWaveRefusal::BadFormatChunk: return "BadFormatChunk";
-        case TWaveRefusal::NoFormat: return "NoFormat";
-        case TWaveRefusal::NoSamples: return "NoSamples";
-        case TWaveRefusal::UnsupportedFormat: return "UnsupportedFormat";
-        case TWaveRefusal::BadChannels: return "BadChannels";
-        case TWaveRefusal::BadBlockAlign: return "BadBlockAlign";
-        case TWaveRefusal::BadRate: return "BadRate";
-        case TWaveRefusal::Unconvertible: return "Unconvertible";
-        case TWaveRefusal::Unreadable: return "Unreadable";
-        case TWaveRefusal::NoRoom: return "NoRoom";
-        case TWaveRefusal::OverBudget: return "OverBudget";
+        case TWaveRefusal::kNone: return "None";
+        case TWaveRefusal::kNotWave: return "NotWave";
+        case TWaveRefusal::kChunkCut: return "ChunkCut";
+        case TWaveRefusal::kBadFormatChunk: return "BadFormatChunk";
+        case TWaveRefusal::kNoFormat: return "NoFormat";
+        case TWaveRefusal::kNoSamples: return "NoSamples";
+        case TWaveRefusal::kUnsupportedFormat: return "UnsupportedFormat";
+        case TWaveRefusal::kBadChannels: return "BadChannels";
+        case TWaveRefusal::kBadBlockAlign: return "BadBlockAlign";
+        case TWaveRefusal::kBadRate: return "BadRate";
+        case TWaveRefusal::kUnconvertible: return "Unconvertible";
+        case TWaveRefusal::kUnreadable: return "Unreadable";
+        case TWaveRefusal::kNoRoom: return "NoRoom";
+        case TWaveRefusal::kOverBudget: return "OverBudget";
     }
     return "?";
 }
@@ -90,9 +90,9 @@ void TVekSound::SetBits(int value) { Bits = value >= 16 ? 16 : 8; }
 // the given bytes is read: the payload ends at the RIFF size or the last byte, whichever comes first;
 // a chunk header or format cut off by the end fails, a data chunk cut off keeps what is there.
 TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
-    if (data == nullptr) return TWaveRefusal::NotWave;
+    if (data == nullptr) return TWaveRefusal::kNotWave;
     const platform::ByteSpan bytes(data, size);
-    if (!platform::HasId(bytes, 0, "RIFF") || !platform::HasId(bytes, 8, "WAVE")) return TWaveRefusal::NotWave;
+    if (!platform::HasId(bytes, 0, "RIFF") || !platform::HasId(bytes, 8, "WAVE")) return TWaveRefusal::kNotWave;
     const std::uint64_t end = std::min<std::uint64_t>(8ull + platform::Le32(bytes, 4), size);
     std::uint64_t pos = 12;
     bool haveFormat = false;
@@ -103,13 +103,13 @@ TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, Wa
     std::uint64_t dataSize = 0;
     bool clamped = false;
     while (pos < end) {
-        if (pos + 8 > size) return TWaveRefusal::ChunkCut;
+        if (pos + 8 > size) return TWaveRefusal::kChunkCut;
         const std::uint64_t header = pos;
         const std::uint64_t chunkSize = platform::Le32(bytes, header + 4);
         pos += 8;
         if (platform::HasId(bytes, header, "fmt ")) {
-            if (chunkSize < 14) return TWaveRefusal::BadFormatChunk;
-            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return TWaveRefusal::ChunkCut;
+            if (chunkSize < 14) return TWaveRefusal::kBadFormatChunk;
+            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return TWaveRefusal::kChunkCut;
             formatPos = pos;
             formatSize = chunkSize;
             haveFormat = true;
@@ -124,8 +124,8 @@ TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, Wa
         // A data chunk that does not end the scan (no format yet, or empty) is stepped over like any other.
         pos += chunkSize;
     }
-    if (!haveFormat) return TWaveRefusal::NoFormat;
-    if (!haveData || dataSize == 0) return TWaveRefusal::NoSamples;
+    if (!haveFormat) return TWaveRefusal::kNoFormat;
+    if (!haveData || dataSize == 0) return TWaveRefusal::kNoSamples;
 
     const platform::ByteSpan fmt = bytes.subspan(static_cast<std::size_t>(formatPos));
     WaveInfo w;
@@ -143,36 +143,36 @@ TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, Wa
     if (w.formatTag == kTagExtensible) {
         // The sub-format lies past the 16 bytes the scan made sure of: it must be inside the chunk
         // and inside the bytes.
-        if (formatSize < kExtensibleFormatBytes) return TWaveRefusal::BadFormatChunk;
-        if (formatPos + kExtensibleFormatBytes > size) return TWaveRefusal::ChunkCut;
-        if (std::memcmp(fmt.data() + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return TWaveRefusal::UnsupportedFormat;
+        if (formatSize < kExtensibleFormatBytes) return TWaveRefusal::kBadFormatChunk;
+        if (formatPos + kExtensibleFormatBytes > size) return TWaveRefusal::kChunkCut;
+        if (std::memcmp(fmt.data() + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return TWaveRefusal::kUnsupportedFormat;
         w.sampleKind = platform::Le16(fmt, 24);
     }
-    if (!Playable(w.sampleKind, w.bitsPerSample)) return TWaveRefusal::UnsupportedFormat;
-    if (w.channels != 1 && w.channels != 2) return TWaveRefusal::BadChannels;
-    if (w.blockAlign != w.channels * w.bitsPerSample / 8) return TWaveRefusal::BadBlockAlign;
-    if (w.rate < kMinRate || w.rate > kMaxRate) return TWaveRefusal::BadRate;
+    if (!Playable(w.sampleKind, w.bitsPerSample)) return TWaveRefusal::kUnsupportedFormat;
+    if (w.channels != 1 && w.channels != 2) return TWaveRefusal::kBadChannels;
+    if (w.blockAlign != w.channels * w.bitsPerSample / 8) return TWaveRefusal::kBadBlockAlign;
+    if (w.rate < kMinRate || w.rate > kMaxRate) return TWaveRefusal::kBadRate;
     w.dataOffset = static_cast<std::size_t>(dataPos);
     w.dataSize = static_cast<std::size_t>(dataSize - dataSize % w.blockAlign);
     w.clamped = clamped;
-    if (w.dataSize == 0) return TWaveRefusal::NoSamples;
+    if (w.dataSize == 0) return TWaveRefusal::kNoSamples;
     if (info) *info = w;
-    return TWaveRefusal::None;
+    return TWaveRefusal::kNone;
 }
 
 bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Refuse(Fill(data, size, {}, nullptr)); }
 
 bool TVekSound::Refuse(TWaveRefusal refusal) {
     lastRefusal = refusal;
-    return refusal == TWaveRefusal::None;
+    return refusal == TWaveRefusal::kNone;
 }
 
 // Parses and converts outside the lock; only the finished slot is put in under it.
 TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string& source,
                              const std::string* name) {
-    if (!ready || soundCount >= kSlots) return TWaveRefusal::NoRoom;
+    if (!ready || soundCount >= kSlots) return TWaveRefusal::kNoRoom;
     WaveInfo info;
-    if (const TWaveRefusal refusal = ParseWave(data, size, &info); refusal != TWaveRefusal::None) return refusal;
+    if (const TWaveRefusal refusal = ParseWave(data, size, &info); refusal != TWaveRefusal::kNone) return refusal;
 
     platform::SampleFormat format;
     format.encoding = info.sampleKind == kTagFloat ? platform::SampleFormat::Encoding::kFloat
@@ -184,12 +184,12 @@ TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const s
     std::vector<std::int16_t> converted;
     if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
                                   kMaxSeconds * static_cast<std::size_t>(outRate), converted)) {
-        return TWaveRefusal::Unconvertible;
+        return TWaveRefusal::kUnconvertible;
     }
     const std::uint64_t bytes = converted.size() * sizeof(std::int16_t);
-    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return TWaveRefusal::OverBudget;
+    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return TWaveRefusal::kOverBudget;
     const TWaveRefusal put = Put(std::make_shared<const std::vector<std::int16_t>>(std::move(converted)), source, name);
-    if (put != TWaveRefusal::None) soundBudget.Give(bytes);
+    if (put != TWaveRefusal::kNone) soundBudget.Give(bytes);
     return put;
 }
 
@@ -207,18 +207,18 @@ TWaveRefusal TVekSound::Put(std::shared_ptr<const std::vector<std::int16_t>> sam
     }
 
     std::lock_guard<std::recursive_mutex> hold(output->Lock());
-    if (soundCount >= kSlots) return TWaveRefusal::NoRoom;
+    if (soundCount >= kSlots) return TWaveRefusal::kNoRoom;
     Slot& slot = slots[static_cast<std::size_t>(soundCount)];
     filled.nextVoice = slot.nextVoice;
     slot = std::move(filled);
     if (slot.named) firstSlotByName.try_emplace(std::move(key), soundCount);
     ++soundCount;
-    return TWaveRefusal::None;
+    return TWaveRefusal::kNone;
 }
 
 bool TVekSound::Load(const std::string& source, const std::string* name) {
     // With every slot taken the load fails whatever the wave: the file is not read for nothing.
-    if (!ready || soundCount >= kSlots) return Refuse(TWaveRefusal::NoRoom);
+    if (!ready || soundCount >= kSlots) return Refuse(TWaveRefusal::kNoRoom);
     // A wave several records name is converted once: the slots share its samples.
     for (int i = 0; i < soundCount; ++i) {
         const Slot& loaded = slots[static_cast<std::size_t>(i)];
@@ -226,7 +226,7 @@ bool TVekSound::Load(const std::string& source, const std::string* name) {
     }
     platform::Medium wave;
     if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) {
-        return Refuse(TWaveRefusal::Unreadable);
+        return Refuse(TWaveRefusal::kUnreadable);
     }
     return Refuse(Fill(wave.bytes.data(), wave.bytes.size(), source, name));
 }

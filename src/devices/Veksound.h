@@ -14,20 +14,20 @@
 
 // Why a wave was not loaded.
 enum class TWaveRefusal {
-    None,
-    NotWave,            // no RIFF header of form WAVE
-    ChunkCut,           // a chunk header, or the part of the format that is read, cut off by the end
-    BadFormatChunk,     // a format chunk too short for its kind
-    NoFormat,           // no format chunk before the scan ends
-    NoSamples,          // no data chunk, or not one whole frame in it
-    UnsupportedFormat,  // compressed, of another format family, or a sample width that is not played
-    BadChannels,        // neither mono nor stereo
-    BadBlockAlign,      // the block alignment is not channels × bytes a sample
-    BadRate,            // outside 100 .. 200 000 Hz
-    Unconvertible,      // longer than a sound effect may be once converted, or no memory for it
-    Unreadable,         // no such resource or file, or a file too large to be a sound effect
-    NoRoom,             // the device is not ready or every slot is taken
-    OverBudget,         // the scene's sounds would pass their total once this one is converted
+    kNone,
+    kNotWave,            // no RIFF header of form WAVE
+    kChunkCut,           // a chunk header, or the part of the format that is read, cut off by the end
+    kBadFormatChunk,     // a format chunk too short for its kind
+    kNoFormat,           // no format chunk before the scan ends
+    kNoSamples,          // no data chunk, or not one whole frame in it
+    kUnsupportedFormat,  // compressed, of another format family, or a sample width that is not played
+    kBadChannels,        // neither mono nor stereo
+    kBadBlockAlign,      // the block alignment is not channels × bytes a sample
+    kBadRate,            // outside 100 .. 200 000 Hz
+    kUnconvertible,      // longer than a sound effect may be once converted, or no memory for it
+    kUnreadable,         // no such resource or file, or a file too large to be a sound effect
+    kNoRoom,             // the device is not ready or every slot is taken
+    kOverBudget,         // the scene's sounds would pass their total once this one is converted
 };
 
 // The refusal's name as the test inputs spell it ("NoSamples").
@@ -120,7 +120,7 @@ private:
     platform::AudioOutput::SourceId source = 0;
     int channels = 2;
     int soundCount = 0;
-    TWaveRefusal lastRefusal = TWaveRefusal::None;
+    TWaveRefusal lastRefusal = TWaveRefusal::kNone;
     std::array<Slot, kSlots> slots;
     // Folded name to the first slot loaded under it, so that a lookup does not walk the slots.
     std::unordered_map<std::string, int> firstSlotByName;

@@ -274,7 +274,7 @@ void TDataCheck::CheckScene(Text& text) {
                 problems.Error(source, lineOf("fileName"), where + " has no fileName");
             } else if (FindMedium("WAVE", mediaPath(fileName, ".wav"), source, lineOf("fileName"), bytes, shown)) {
                 const TWaveRefusal refusal = TVekSound::ParseWave(bytes.data(), bytes.size(), nullptr);
-                if (refusal != TWaveRefusal::None) {
+                if (refusal != TWaveRefusal::kNone) {
                     problems.Error(source, lineOf("fileName"), shown + " is not a PCM wave the game can play (" +
                                                                    WaveRefusalName(refusal) + ")");
                 }
@@ -333,7 +333,7 @@ void TDataCheck::CheckScene(Text& text) {
     const std::string songPath = mediaPath(kMusic, ".mid");
     if (FindMedium("MIDI", songPath, source, 0, song, shown)) {
         const TSongRefusal refusal = TVekMidi::ParseSong(song.data(), song.size());
-        if (refusal != TSongRefusal::None) {
+        if (refusal != TSongRefusal::kNone) {
             problems.Error(shown, 0, std::string("not a song the game can play (") + SongRefusalName(refusal) +
                                          "), so there is no music");
         }

@@ -383,7 +383,7 @@ TEST_F(Sequencer, EverySongFileGivesItsExpectedRefusal) {
         EXPECT_TRUE(midi.IsLoaded());
     }
     EXPECT_FALSE(midi.Play("no/such/song", false));
-    EXPECT_EQ(midi.LastRefusal(), TSongRefusal::Unreadable);
+    EXPECT_EQ(midi.LastRefusal(), TSongRefusal::kUnreadable);
 }
 
 TEST_F(Sequencer, SeventyTracksLoadTheirFirstSixtyFour) {

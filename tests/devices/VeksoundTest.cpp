@@ -159,7 +159,7 @@ std::vector<ParseCase> ParseCases() {
 TEST(WaveParsing, ChunkScan) {
     for (const ParseCase& c : ParseCases()) {
         TVekSound::WaveInfo info;
-        EXPECT_EQ(TVekSound::ParseWave(c.bytes.data(), c.bytes.size(), &info), TWaveRefusal::None) << c.what;
+        EXPECT_EQ(TVekSound::ParseWave(c.bytes.data(), c.bytes.size(), &info), TWaveRefusal::kNone) << c.what;
         EXPECT_EQ(info.Frames(), c.frames) << c.what;
         EXPECT_EQ(info.clamped, c.clamped) << c.what;
         EXPECT_LE(info.dataOffset + info.dataSize, c.bytes.size()) << c.what;
@@ -194,16 +194,16 @@ TEST_F(SoundDevice, EveryMalformedWaveGivesItsExpectedRefusalAndLeavesNoSlot) {
     }
     EXPECT_GE(listed.size(), 30u);
     EXPECT_FALSE(sound.CreateBuffer("no/such/wave"));
-    EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::Unreadable);
+    EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::kUnreadable);
     int loaded = 0;
     for (const ParseCase& c : ParseCases()) {
         if (loaded == TVekSound::kSlots) break;
         EXPECT_TRUE(Load(c.bytes)) << c.what;
-        EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::None) << c.what;
+        EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::kNone) << c.what;
         EXPECT_EQ(sound.SoundCount(), ++loaded) << c.what;
     }
     EXPECT_FALSE(Load(ParseCases()[0].bytes)) << "every slot is taken";
-    EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::NoRoom);
+    EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::kNoRoom);
 }
 
 TEST_F(SoundDevice, PlaysTheWaveSampleForSample) {
