@@ -23,11 +23,7 @@ TVekDraw* DrawDevice(const TToyBox* box) { return box ? box->DrawDevice() : null
 
 TToyFont::TToyFont(TToyBox* box, TTexDb& db) : TToyObject(box, kClassFont, "") {
     // The size line is read last, so the width lines are the ones after it.
-    const TSpriteRecord record = TSpriteRecord::ReadAndLoad(box, db);
-    name = record.name;
-    fileName = record.fileName;
-    cellWidth = record.cellWidth;
-    cellHeight = record.cellHeight;
+    TSpriteRecord::ReadAndLoad(box, db).CopyTo(*this);
 
     // Every line after size is a width line whatever its key; a line's widths end at its first 0.
     int next = 0;

@@ -23,11 +23,7 @@ TSpriteRecord TSpriteRecord::ReadAndLoad(TToyBox* box, TTexDb& db) {
 }
 
 TToyImage::TToyImage(TToyBox* box, TTexDb& db) : TToyObject(box, kClassImage, "") {
-    const TSpriteRecord record = TSpriteRecord::ReadAndLoad(box, db);
-    name = record.name;
-    fileName = record.fileName;
-    cellWidth = record.cellWidth;
-    cellHeight = record.cellHeight;
+    TSpriteRecord::ReadAndLoad(box, db).CopyTo(*this);
 }
 
 TToyImage::~TToyImage() {

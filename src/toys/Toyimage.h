@@ -17,6 +17,15 @@ struct TSpriteRecord {
     std::int32_t cellHeight = 0;
 
     static TSpriteRecord ReadAndLoad(TToyBox* box, TTexDb& db);
+
+    // Gives an image or a font toy what it keeps of the record.
+    template <class Toy>
+    void CopyTo(Toy& toy) const {
+        toy.name = name;
+        toy.fileName = fileName;
+        toy.cellWidth = cellWidth;
+        toy.cellHeight = cellHeight;
+    }
 };
 
 class TToyImage : public TToyObject {
