@@ -11,6 +11,8 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/System.h"
+
 namespace platform {
 
 namespace {
@@ -58,30 +60,6 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& data, s
     // A half-written PNG is of no use; a device given as the path (a test's /dev/full) is left alone.
     if (std::filesystem::is_regular_file(path, ignored)) std::filesystem::remove(path, ignored);
     return false;
-}
-
-// The answer of `xdg-user-dir PICTURES`, empty when the command is missing or says nothing.
-std::string AskXdgUserDir() {
-    std::FILE* pipe = popen("xdg-user-dir PICTURES 2>/dev/null", "r");
-    if (!pipe) return {};
-    std::string answer;
-    char buffer[512];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) answer.append(buffer, got);
-    pclose(pipe);
-    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
-    return answer;
-}
-
-bool IsFolder(const std::string& path) {
-    std::error_code ignored;
-    return !path.empty() && std::filesystem::is_directory(path, ignored);
-}
-
-bool SameFolder(const std::string& a, const std::string& b) {
-    std::error_code failed;
-    const bool same = std::filesystem::equivalent(a, b, failed);
-    return !failed && same;
 }
 
 }  // namespace
@@ -141,24 +119,10 @@ bool SavePng(const std::string& path, const std::vector<std::uint32_t>& rgb, int
     return WriteFile(path, png.data, error);
 }
 
-std::string PicturesFolder() {
-    const char* home = std::getenv("HOME");
-    const std::string homeFolder = home ? home : "";
-    const std::string answer = AskXdgUserDir();
-    if (IsFolder(answer) && !(IsFolder(homeFolder) && SameFolder(answer, homeFolder))) return answer;
-    if (IsFolder(homeFolder)) {
-        const std::string pictures = (std::filesystem::path(homeFolder) / "Pictures").string();
-        if (IsFolder(pictures)) return pictures;
-    }
-    std::error_code failed;
-    const std::filesystem::path here = std::filesystem::current_path(failed);
-    return failed ? std::string(".") : here.string();
-}
-
 std::string TimestampedName(const std::string& prefix, std::time_t when, const std::string& extension) {
     std::tm local{};
     char stamp[32] = "00000000-000000";
-    if (localtime_r(&when, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    if (LocalTime(when, local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     std::string name = prefix.empty() ? stamp : prefix + "-" + stamp;
     if (!extension.empty()) name += extension.front() == '.' ? extension : "." + extension;
     return name;

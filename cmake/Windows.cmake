@@ -1,0 +1,22 @@
+# The Windows build (scripts/windows with cmake/MingwW64.cmake): what the units need of Windows beyond
+# the libraries' pkg-config files, the program's subsystem, and the tests that run on Windows.
+
+# win-iconv reads the game's Shift-JIS texts; the Pictures known folder comes from the shell.
+target_link_libraries(pelloro_platform PRIVATE iconv PUBLIC shell32 ole32)
+
+# A GUI program, so that a double click opens no console window beside the game's; started from a
+# console it attaches to it (platform::AttachTerminal) and --help, --version and --headless print there.
+set_target_properties(pelloro PROPERTIES WIN32_EXECUTABLE ON)
+
+# The unit tests run on Windows too. Whole-program tests run from scripts/windows --check (the recorded
+# references and a window under Wine); the asset generator and the Linux install are the build
+# machine's business; WindowTest starts an X server of its own and reads X window properties.
+function(pelloro_windows_tests sources_var)
+  set(kept)
+  foreach(source IN LISTS ${sources_var})
+    if(NOT source MATCHES "/tests/(e2e|tools|release)/|/WindowTest.cpp$")
+      list(APPEND kept ${source})
+    endif()
+  endforeach()
+  set(${sources_var} ${kept} PARENT_SCOPE)
+endfunction()
