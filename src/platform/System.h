@@ -2,6 +2,7 @@
 // What the C library and the operating system offer differently on POSIX systems and on Windows,
 // behind one small interface; the build compiles platform/posix/System.cpp or platform/windows/System.cpp.
 #include <ctime>
+#include <string>
 
 namespace platform {
 
@@ -12,6 +13,10 @@ bool LocalTime(std::time_t when, std::tm& local);
 // unless `replace`. UnsetEnvironment removes one.
 void SetEnvironment(const char* name, const char* value, bool replace);
 void UnsetEnvironment(const char* name);
+
+// A file created (or emptied) for writing, as any file the user saves (0666 less the umask on POSIX
+// systems), in binary mode and not inherited by child processes: a descriptor, or -1 with errno set.
+int CreateForWriting(const std::string& path);
 
 // The calling thread yields to the game's own threads: it does background work.
 void LowerThreadPriority();

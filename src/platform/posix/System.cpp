@@ -1,6 +1,7 @@
 #include "platform/System.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -18,6 +19,8 @@ bool LocalTime(std::time_t when, std::tm& local) { return localtime_r(&when, &lo
 void SetEnvironment(const char* name, const char* value, bool replace) { ::setenv(name, value, replace ? 1 : 0); }
 
 void UnsetEnvironment(const char* name) { ::unsetenv(name); }
+
+int CreateForWriting(const std::string& path) { return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }
 
 void LowerThreadPriority() {
     // On Linux a nice value set for one thread id is that thread's alone. A failure leaves it as it was.

@@ -1,5 +1,8 @@
 #include "platform/System.h"
 
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +19,10 @@ void SetEnvironment(const char* name, const char* value, bool replace) {
 }
 
 void UnsetEnvironment(const char* name) { _putenv_s(name, ""); }
+
+int CreateForWriting(const std::string& path) {
+    return _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
 
 void LowerThreadPriority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL); }
 
