@@ -2,7 +2,10 @@
 # the libraries' pkg-config files, the program's subsystem, and the tests that run on Windows.
 
 # win-iconv reads the game's Shift-JIS texts; the Pictures known folder comes from the shell.
-target_link_libraries(pelloro_platform PRIVATE iconv PUBLIC shell32 ole32)
+find_library(PELLORO_ICONV iconv REQUIRED)
+target_link_libraries(pelloro_platform PRIVATE ${PELLORO_ICONV} PUBLIC shell32 ole32)
+# win-iconv declares iconv() with a const input by default; the POSIX declaration has none.
+target_compile_definitions(pelloro_platform PRIVATE WINICONV_CONST=)
 
 # A GUI program, so that a double click opens no console window beside the game's; started from a
 # console it attaches to it (platform::AttachTerminal) and --help, --version and --headless print there.
