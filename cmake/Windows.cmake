@@ -23,3 +23,7 @@ function(pelloro_windows_tests sources_var)
   endforeach()
   set(${sources_var} ${kept} PARENT_SCOPE)
 endfunction()
+
+# The places test takes away and puts back the SoundFont beside the test programs, which the other
+# tests play with: it runs alone.
+cmake_language(DEFER CALL set_tests_properties PlacesTest PROPERTIES RUN_SERIAL TRUE)

@@ -8,6 +8,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 
 #include "platform/FluidSynthOutput.h"
 #include "platform/Screenshot.h"
@@ -25,6 +27,29 @@ fs::path ProgramFolder() {
     const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH);
     return length > 0 && length < MAX_PATH ? fs::path(own).parent_path() : fs::path();
 }
+
+// Moves what lies at a place out of the way while it lives: the build folder keeps the zip's SoundFont
+// and font beside the test programs, which the other tests use.
+class SetAside {
+public:
+    explicit SetAside(fs::path place) : place(std::move(place)), aside(this->place.string() + ".aside") {
+        std::error_code none;
+        fs::rename(this->place, aside, none);
+        moved = !none;
+    }
+    ~SetAside() {
+        std::error_code ignored;
+        fs::remove(place, ignored);
+        if (moved) fs::rename(aside, place, ignored);
+    }
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+
+private:
+    fs::path place;
+    fs::path aside;
+    bool moved = false;
+};
 
 // The first bytes of a SoundFont: a RIFF file of form sfbk.
 const std::string kSoundFontHead = std::string("RIFF") + std::string(4, '\0') + "sfbk";
@@ -45,16 +70,16 @@ TEST(WindowsPlaces, WhatLiesBesideTheProgramIsFoundFirst) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const fs::path beside = folder / c.file;
-        fs::remove(beside);
+        SetAside kept(beside);
         EXPECT_NE(fs::path(c.find()), beside);
         std::ofstream(beside, std::ios::binary) << c.contents;
         EXPECT_TRUE(fs::equivalent(c.find(), beside)) << c.find();
-        fs::remove(beside);
     }
 }
 
 TEST(WindowsPlaces, TheSoundFontAdviceNamesTheWindowsRemedyAndAChoiceStillWins) {
     const fs::path beside = ProgramFolder() / "default-GM.sf2";
+    SetAside kept(beside);
     testmedia::TempFolder temp;
     const std::string chosen = temp / "chosen.sf2";
     std::ofstream(chosen, std::ios::binary) << kSoundFontHead;
@@ -70,7 +95,6 @@ TEST(WindowsPlaces, TheSoundFontAdviceNamesTheWindowsRemedyAndAChoiceStillWins) 
     std::ofstream(beside, std::ios::binary) << kSoundFontHead;
     testmedia::ScopedEnv choice("PELLORO_SOUNDFONT", chosen);
     EXPECT_EQ(platform::FluidSynthOutput::FindSoundFont(), chosen);
-    fs::remove(beside);
 }
 
 TEST(WindowsPlaces, ThePicturesFolderIsTheKnownFolderWhenItExists) {
