@@ -1,7 +1,8 @@
 // What the audio costs: the sound device's mixing, the sequencer's passes and the synthesizer's
 // rendering, each for one second of output at the output's rate (44100 Hz stereo); the whole render
-// step with the game's music and effects, as the device's callback runs it; and the sound device's
-// name lookups over many sound records.
+// step with the game's music and effects, as the device's callback runs it; the sound device's
+// name lookups over many sound records; and five seconds of a song whose thousand notes all sit at
+// tick 0, heard and unheard.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -172,7 +173,7 @@ void BM_AudioCallbackWithMusicOneSecond(benchmark::State& state) {
     for (int i = 0; i < 4; ++i) sound.LoadFile(wave.data(), wave.size());
     std::vector<std::int16_t> sink;
     sink.reserve(kRate * 2);
-    output->RenderOffline(kRate, nullptr);  // past the song's first notes
+    output->RenderOffline(kRate, &sink);  // past the song's first notes, heard so the synthesizer moves on
     for (auto _ : state) {
         state.PauseTiming();
         for (int i = 0; i < 4; ++i) sound.Play(i);
@@ -210,5 +211,35 @@ void BM_SoundRecords(benchmark::State& state) {
     state.SetComplexityN(records);
 }
 BENCHMARK(BM_SoundRecords)->Arg(1000)->Arg(10000)->Arg(100000)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
+
+// (f) Five seconds of play of a song whose 1000 notes all sit at tick 0, rendered as the headless
+// frames do (20 ms each): with the samples kept (heard, as --audio-out does) and without (unheard).
+// A pass's events are bounded, so this costs a fixed share of real time whatever the song's length.
+void BM_ZeroTickSongFiveSeconds(benchmark::State& state) {
+    const bool heard = state.range(0) != 0;
+    const std::string soundFont = BenchSoundFont();
+    std::vector<std::uint8_t> song;
+    if (soundFont.empty() ||
+        !platform::ReadWholeFile(std::string(PELLORO_SOURCE_DIR) + "/tests/inputs/song/zero-tick-1000-notes.mid", song)) {
+        state.SkipWithError("no SoundFont or no song");
+        return;
+    }
+    for (auto _ : state) {
+        auto output = platform::AudioOutput::OpenOffline(kRate, 16, true);
+        TVekMidi midi;
+        if (!midi.Init(std::make_unique<platform::FluidSynthOutput>(kRate, true, soundFont), false, output.get()) ||
+            !midi.LoadFile(song.data(), song.size()) || !midi.Play(true)) {
+            state.SkipWithError("the song does not play");
+            return;
+        }
+        std::vector<std::int16_t> sink;
+        for (int frame = 0; frame < 5 * 50; ++frame) {
+            sink.clear();
+            output->RenderOffline(kRate / 50, heard ? &sink : nullptr);
+        }
+        benchmark::DoNotOptimize(sink.data());
+    }
+}
+BENCHMARK(BM_ZeroTickSongFiveSeconds)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

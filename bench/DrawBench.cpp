@@ -2,7 +2,7 @@
 // the fades, and a plain copy of the back buffer as the yardstick for the fades.
 #include <benchmark/benchmark.h>
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstring>
 #include <string>
@@ -68,7 +68,7 @@ struct Scene {
     // Benchmark arguments: 2 is 5-6-5, anything else 32-bit.
     explicit Scene(std::int64_t format) {
         platform::SetResourceTable(&table);
-        draw.InitHeadless(format == 2 ? TPixelFormat::Rgb565 : TPixelFormat::Xrgb32, 320, 240);
+        draw.InitHeadless(format == 2 ? TPixelFormat::kRgb565 : TPixelFormat::kXrgb32, 320, 240);
         draw.CreateSprite("field", "field", 0, 0);
         draw.CreateSprite("band", "band", 0, 0);
         draw.CreateSprite("sheet32", "sheet32", 32, 32);
@@ -162,7 +162,7 @@ void BM_CreateDistinctSprites(benchmark::State& state) {
     TVekDraw draw;
     for (auto _ : state) {
         state.PauseTiming();
-        draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240);
+        draw.InitHeadless(TPixelFormat::kXrgb32, 320, 240);
         state.ResumeTiming();
         for (const std::string& name : names) draw.CreateSprite(name, "pic", 0, 0);
         benchmark::DoNotOptimize(draw.GetSpriteSurf(names.back()));

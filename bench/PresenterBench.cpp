@@ -5,7 +5,7 @@
 // is timed too).
 #include <benchmark/benchmark.h>
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdlib>
 #include <cstring>

@@ -56,7 +56,7 @@ void LoadRecords(benchmark::State& state, const char* body) {
     const std::string text = Records(body, static_cast<int>(state.range(0)));
     for (auto _ : state) {
         TVekDraw draw;
-        draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240);
+        draw.InitHeadless(TPixelFormat::kXrgb32, 320, 240);
         TKernel kernel(&draw, nullptr, nullptr, nullptr);
         auto box = TToyBox::FromText(&kernel, text, GameToyClasses());
         benchmark::DoNotOptimize(box->Count());

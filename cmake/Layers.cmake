@@ -39,3 +39,19 @@ function(pelloro_add_layers)
   endforeach()
   set(${ARG_SOURCES_VAR} ${all} PARENT_SCOPE)
 endfunction()
+
+# The layer check (cmake/CheckLayers.cmake) as a step of the build that runs before the lowest layer
+# compiles, again whenever a source of src/ or web/ changes.
+#   pelloro_check_layers(ROOT <project> SOURCES <sources the check depends on>...)
+function(pelloro_check_layers)
+  cmake_parse_arguments(ARG "" "ROOT" "SOURCES" ${ARGN})
+  file(GLOB_RECURSE web_sources CONFIGURE_DEPENDS ${ARG_ROOT}/web/*.h ${ARG_ROOT}/web/*.cpp)
+  add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/layers.checked
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${ARG_ROOT} -DSTAMP=${CMAKE_BINARY_DIR}/layers.checked
+            -P ${ARG_ROOT}/cmake/CheckLayers.cmake
+    DEPENDS ${ARG_SOURCES} ${web_sources} ${ARG_ROOT}/cmake/CheckLayers.cmake
+    COMMENT "Checking that every layer includes only from the layers below it")
+  add_custom_target(pelloro_layers ALL DEPENDS ${CMAKE_BINARY_DIR}/layers.checked)
+  add_dependencies(pelloro_platform pelloro_layers)
+endfunction()

@@ -72,6 +72,10 @@ add_test(NAME release.install
   COMMAND ${CMAKE_SOURCE_DIR}/tests/release/install.sh ${CMAKE_BINARY_DIR} ${CMAKE_SOURCE_DIR})
 set_tests_properties(release.install PROPERTIES LABELS "release" TIMEOUT 300)
 
+# The scripts' usage and scratch folders.
+add_test(NAME release.scripts COMMAND ${CMAKE_SOURCE_DIR}/tests/release/scripts.sh ${CMAKE_SOURCE_DIR})
+set_tests_properties(release.scripts PROPERTIES LABELS "release" TIMEOUT 300)
+
 # Random keys over the attract mode: no sanitizer report, no leak, no growth of resident memory.
 # PELLORO_SOAK=long makes it a million frames.
 add_test(NAME release.soak COMMAND ${CMAKE_SOURCE_DIR}/scripts/soak $<TARGET_FILE:pelloro>)
@@ -98,11 +102,12 @@ add_test(NAME e2e.reference COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/reference.sh $
 set_tests_properties(e2e.reference PROPERTIES LABELS "release" TIMEOUT 300)
 
 # The layering check itself: it must refuse an upward include, SDL in the rules, FluidSynth in a
-# device, and accept includes that go downwards.
+# device, an upward include in the browser build's own sources, and accept includes that go downwards.
 set(layers_expect_upward "kernel/Probe.cpp: includes game/Gamemain.h, a layer above kernel")
 set(layers_expect_sdl "game/Probe.cpp: includes SDL.h; SDL belongs to platform, devices and shell")
 set(layers_expect_fluidsynth "devices/Probe.cpp: includes fluidsynth.h; FluidSynth belongs to platform alone")
-foreach(case upward sdl fluidsynth clean)
+set(layers_expect_web "web/devices/Probe.cpp: includes game/Gamemain.h, a layer above devices")
+foreach(case upward sdl fluidsynth web clean)
   add_test(NAME layers.${case}
     COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR}/tests/inputs/layers/${case}
             -DSTAMP=${CMAKE_BINARY_DIR}/layers-${case}.checked -P ${CMAKE_SOURCE_DIR}/cmake/CheckLayers.cmake)

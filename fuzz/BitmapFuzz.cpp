@@ -26,7 +26,7 @@ std::uint64_t DeclaredPixels(const std::uint8_t* d, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TVekDraw* draw = [] {
         auto* device = new TVekDraw;
-        device->InitHeadless(TPixelFormat::Xrgb32, 320, 240);
+        device->InitHeadless(TPixelFormat::kXrgb32, 320, 240);
         return device;
     }();
     static platform::ResourceEntry entry{"BITMAP", "X", nullptr, 0};

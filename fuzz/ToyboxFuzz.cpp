@@ -75,7 +75,7 @@ TVekDraw& Draw() {
     static TVekDraw* draw = [] {
         InstallResources();
         auto* device = new TVekDraw();
-        device->InitHeadless(TPixelFormat::Xrgb32, 320, 240);
+        device->InitHeadless(TPixelFormat::kXrgb32, 320, 240);
         return device;
     }();
     return *draw;

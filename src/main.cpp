@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <new>
 #include <string>
 
 #include "data/DataError.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/Display.h"
+#include "platform/MessageText.h"
 #include "platform/RendererChoice.h"
 #include "platform/System.h"
 #include "platform/Window.h"
@@ -25,8 +27,7 @@ int Usage(const std::string& problem) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    platform::AttachTerminal();
+static int RunProgram(int argc, char** argv) {
     const TCommandLine line = ParseCommandLine(argc, argv);
     switch (line.action) {
     case TCommandLine::TAction::kHelp:
@@ -122,4 +123,18 @@ int main(int argc, char** argv) {
     }
     SDL_Quit();
     return status;
+}
+
+int main(int argc, char** argv) {
+    platform::AttachTerminal();
+    // Whatever escapes the program's own handling ends in one line and an error status, not an abort.
+    try {
+        return RunProgram(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fputs("pelloro: out of memory; close other programs and try again\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pelloro: %s\n", platform::Utf8ForMessage(e.what(), 200).c_str());
+    }
+    SDL_Quit();
+    return 1;
 }

@@ -1,7 +1,7 @@
 // The page's entry: the desktop's main window (its devices, kernel, modes and the player's side,
 // unchanged) on the page's canvas and Web Audio, with its frames run from the browser's animation
 // callback instead of a timer thread: every callback runs the 20 ms game frames its frame account owes
-// (shell/Frameaccount.h), so the game keeps 50 frames a second whatever the display's rate, and no
+// (web/Frameaccount.h), so the game keeps 50 frames a second whatever the display's rate, and no
 // frame is skipped or doubled.
 //
 // Arguments are the desktop's (index.html makes them from the page's address); in the page --keys and
@@ -20,10 +20,11 @@
 #include "game/Gamemain.h"
 #include "game/Trace.h"
 #include "platform/AudioOutput.h"
+#include "Frameaccount.h"
 #include "shell/Controls.h"
-#include "shell/Frameaccount.h"
 #include "shell/Mainunit.h"
 #include "shell/Options.h"
+#include "Webpage.h"
 
 namespace {
 
@@ -157,6 +158,7 @@ int main(int argc, char** argv) {
     // canvas's own, so the page around it scrolls and types as usual.
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
     SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+    webpage::PrepareVideo();
     // Gamepads through the browser's Gamepad API, read as on the desktop; without them the game plays on.
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) != 0 &&
         SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
@@ -174,6 +176,7 @@ int main(int argc, char** argv) {
         Say(e.what());
         return 1;
     }
+    webpage::Attach(game->form->Draw());
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, &VisibilityChanged);
     game->account.Pay(emscripten_get_now());
     SayState();

@@ -8,7 +8,9 @@
 #include <limits>
 #include <optional>
 
+#include "platform/ByteReader.h"
 #include "platform/Decimal.h"
+#include "platform/MessageText.h"
 #include "platform/Resources.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -16,11 +18,6 @@
 // integers (which relies on where the halves of the int32 slots lie) reads the same everywhere.
 
 namespace {
-
-std::uint32_t Get32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 void Put32(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -45,12 +42,12 @@ std::string TexValue::Text() const {
 
 std::int32_t TexValue::Int(int slot) const {
     if (slot < 0 || slot > 3) return 0;
-    return static_cast<std::int32_t>(Get32(bytes + 4 * slot));
+    return static_cast<std::int32_t>(platform::Le32(bytes, 4 * slot));
 }
 
 float TexValue::Float(int slot) const {
     if (slot < 0 || slot > 3) return 0.0f;
-    const std::uint32_t bits = Get32(bytes + 4 * slot);
+    const std::uint32_t bits = platform::Le32(bytes, 4 * slot);
     float value = 0.0f;
     std::memcpy(&value, &bits, sizeof value);
     return value;
@@ -58,8 +55,7 @@ float TexValue::Float(int slot) const {
 
 std::int16_t TexValue::Short(int slot) const {
     if (slot < 0 || slot > 7) return 0;
-    const std::uint8_t* p = bytes + 2 * slot;
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    return static_cast<std::int16_t>(platform::Le16(bytes, 2 * slot));
 }
 
 void TexValue::SetInt(int slot, std::int32_t value) {
@@ -164,17 +160,17 @@ std::optional<std::string_view> EntryKey(Tokens& tokens) {
     return first;
 }
 
-enum class Kind { None, Integer, Float, Text };
+enum class Kind { kNone, kInteger, kFloat, kText };
 
 Kind KindOf(std::string_view token) {
-    Kind kind = Kind::None;
+    Kind kind = Kind::kNone;
     for (char c : token) {
         if (c >= '0' && c <= '9') {
-            kind = Kind::Integer;
+            kind = Kind::kInteger;
         } else if (c == '.') {
-            return Kind::Float;
+            return Kind::kFloat;
         } else if (c != '-') {
-            return Kind::Text;
+            return Kind::kText;
         }
     }
     return kind;
@@ -183,11 +179,11 @@ Kind KindOf(std::string_view token) {
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 [[noreturn]] void ThrowNotInteger(std::string_view token) {
-    throw EDataError("'" + std::string(token) + "' は整数ではありません");
+    throw EDataError("'" + platform::ShiftJisForMessage(token) + "' は整数ではありません");
 }
 
 [[noreturn]] void ThrowNotFloat(std::string_view token) {
-    throw EDataError("'" + std::string(token) + "' は浮動小数点数ではありません");
+    throw EDataError("'" + platform::ShiftJisForMessage(token) + "' は浮動小数点数ではありません");
 }
 
 // An optional minus and one or more digits, within the 32-bit range; anything else is the
@@ -260,12 +256,12 @@ float ToFloat(std::string_view token) {
 // Stores value token number t (0 for the first) into the cell.
 void StoreToken(TexValue& cell, int t, std::string_view token) {
     switch (KindOf(token)) {
-    case Kind::None:
+    case Kind::kNone:
         return;
-    case Kind::Text:
+    case Kind::kText:
         cell = TexValue::FromText(token);
         return;
-    case Kind::Integer: {
+    case Kind::kInteger: {
         const std::int32_t value = ToInteger(token);
         if (t == 0) {
             cell = TexValue{};
@@ -282,7 +278,7 @@ void StoreToken(TexValue& cell, int t, std::string_view token) {
         }
         return;
     }
-    case Kind::Float: {
+    case Kind::kFloat: {
         const float value = ToFloat(token);
         if (t == 0) {
             cell = TexValue{};

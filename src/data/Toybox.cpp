@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "data/Texdb.h"
-#include "data/ToyClasses.h"
+#include "data/ToyClassTable.h"
 #include "devices/Vekdraw.h"
 #include "devices/Vekmidi.h"
 #include "devices/Veksound.h"

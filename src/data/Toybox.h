@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "data/ToyClasses.h"
+#include "data/ToyClassTable.h"
 #include "toys/Toyobject.h"
 
 class TKernel;

@@ -1,11 +1,12 @@
 #include "devices/Bitmap.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <climits>
 
 #include "devices/Pixels.h"
+#include "platform/ByteReader.h"
 
 namespace bitmap {
 
@@ -18,12 +19,6 @@ constexpr std::uint64_t kMaxDecodedBytes = 256u << 20;
 constexpr std::uint64_t kMaxFileBytes = kMaxDecodedBytes + (64u << 10);
 
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
-
-std::uint16_t ReadU16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // What the headers declare, checked for sense but not yet against the bytes that follow them.
 struct Header {
@@ -54,16 +49,16 @@ bool MaskIsUsable(std::uint32_t mask, int bits) {
 TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
     const std::uint8_t* d = bytes.data();
     const std::uint64_t size = bytes.size();
-    if (size < 2) return TBitmapRefusal::TooShort;
-    if (d[0] != 'B' || d[1] != 'M') return TBitmapRefusal::NotBitmap;
-    if (size < 14 + 4) return TBitmapRefusal::TooShort;
-    h.fileSize = ReadU32(d + 2);
-    h.pixelOffset = ReadU32(d + 10);
-    h.infoSize = ReadU32(d + 14);
+    if (size < 2) return TBitmapRefusal::kTooShort;
+    if (d[0] != 'B' || d[1] != 'M') return TBitmapRefusal::kNotBitmap;
+    if (size < 14 + 4) return TBitmapRefusal::kTooShort;
+    h.fileSize = platform::Le32(bytes, 2);
+    h.pixelOffset = platform::Le32(bytes, 10);
+    h.infoSize = platform::Le32(bytes, 14);
     const bool core = h.infoSize == 12;
     if (!core && h.infoSize != 40 && h.infoSize != 52 && h.infoSize != 56 && h.infoSize != 108 && h.infoSize != 124)
-        return TBitmapRefusal::UnknownHeader;
-    if (14 + static_cast<std::uint64_t>(h.infoSize) > size) return TBitmapRefusal::TooShort;
+        return TBitmapRefusal::kUnknownHeader;
+    if (14 + static_cast<std::uint64_t>(h.infoSize) > size) return TBitmapRefusal::kTooShort;
 
     std::int64_t width = 0, height = 0;
     std::uint16_t planes = 0;
@@ -71,34 +66,34 @@ TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
     if (core) {
         // The OS/2 core header: 16-bit sides, always bottom-up, uncompressed, a full palette of
         // 3-byte entries (which may be cut short by the pixels' offset).
-        width = ReadU16(d + 18);
-        height = ReadU16(d + 20);
-        planes = ReadU16(d + 22);
-        h.bits = ReadU16(d + 24);
+        width = platform::Le16(bytes, 18);
+        height = platform::Le16(bytes, 20);
+        planes = platform::Le16(bytes, 22);
+        h.bits = platform::Le16(bytes, 24);
     } else {
-        width = static_cast<std::int32_t>(ReadU32(d + 18));
-        height = static_cast<std::int32_t>(ReadU32(d + 22));
-        planes = ReadU16(d + 26);
-        h.bits = ReadU16(d + 28);
-        h.compression = ReadU32(d + 30);
-        h.imageSize = ReadU32(d + 34);
-        coloursUsed = ReadU32(d + 46);
+        width = static_cast<std::int32_t>(platform::Le32(bytes, 18));
+        height = static_cast<std::int32_t>(platform::Le32(bytes, 22));
+        planes = platform::Le16(bytes, 26);
+        h.bits = platform::Le16(bytes, 28);
+        h.compression = platform::Le32(bytes, 30);
+        h.imageSize = platform::Le32(bytes, 34);
+        coloursUsed = platform::Le32(bytes, 46);
     }
-    if (width < 1 || height == 0 || height == INT32_MIN) return TBitmapRefusal::BadSize;
+    if (width < 1 || height == 0 || height == INT32_MIN) return TBitmapRefusal::kBadSize;
     h.topDown = height < 0;
     const std::int64_t rows = height < 0 ? -height : height;
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(rows) * 4 > kMaxDecodedBytes)
-        return TBitmapRefusal::TooLarge;
-    if (planes != 1) return TBitmapRefusal::BadPlanes;
+        return TBitmapRefusal::kTooLarge;
+    if (planes != 1) return TBitmapRefusal::kBadPlanes;
     const int b = h.bits;
     if (core ? (b != 1 && b != 4 && b != 8 && b != 24)
              : (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32))
-        return TBitmapRefusal::UnsupportedDepth;
+        return TBitmapRefusal::kUnsupportedDepth;
     const std::uint32_t c = h.compression;
     if (!(c == kRgb || (c == kRle8 && b == 8) || (c == kRle4 && b == 4) || (c == kBitFields && (b == 16 || b == 32))))
-        return TBitmapRefusal::UnsupportedCompression;
+        return TBitmapRefusal::kUnsupportedCompression;
     // Compressed rows are stored bottom-up only.
-    if ((c == kRle8 || c == kRle4) && h.topDown) return TBitmapRefusal::UnsupportedCompression;
+    if ((c == kRle8 || c == kRle4) && h.topDown) return TBitmapRefusal::kUnsupportedCompression;
     h.width = static_cast<int>(width);
     h.rows = static_cast<int>(rows);
     h.stride = (static_cast<std::uint64_t>(width) * b + 31) / 32 * 4;
@@ -111,28 +106,28 @@ TBitmapRefusal ReadHeader(Bytes bytes, Header& h) {
         // A 40-byte header is followed by the three masks; later headers hold them.
         const std::uint64_t at = 14 + 40;
         if (h.infoSize == 40) h.masksEnd += 12;
-        if (h.masksEnd > size) return TBitmapRefusal::TooShort;
+        if (h.masksEnd > size) return TBitmapRefusal::kTooShort;
         for (int i = 0; i < 3; ++i) {
-            h.masks[i] = ReadU32(d + at + 4 * i);
-            if (!MaskIsUsable(h.masks[i], b)) return TBitmapRefusal::BadMasks;
+            h.masks[i] = platform::Le32(bytes, at + 4 * i);
+            if (!MaskIsUsable(h.masks[i], b)) return TBitmapRefusal::kBadMasks;
         }
         if ((h.masks[0] & h.masks[1]) || (h.masks[0] & h.masks[2]) || (h.masks[1] & h.masks[2]))
-            return TBitmapRefusal::BadMasks;
+            return TBitmapRefusal::kBadMasks;
     }
     h.paletteEnd = h.masksEnd;
     if (b <= 8) {
         const std::uint32_t most = 1u << b;
-        if (coloursUsed > most) return TBitmapRefusal::BadPalette;
+        if (coloursUsed > most) return TBitmapRefusal::kBadPalette;
         h.paletteCount = coloursUsed ? coloursUsed : most;
         const std::uint32_t entry = core ? 3 : 4;
         if (core && h.pixelOffset >= h.masksEnd) {
             h.paletteCount = static_cast<std::uint32_t>(
                 std::min<std::uint64_t>(h.paletteCount, (h.pixelOffset - h.masksEnd) / entry));
         }
-        if (h.paletteCount == 0) return TBitmapRefusal::BadPalette;
+        if (h.paletteCount == 0) return TBitmapRefusal::kBadPalette;
         h.paletteEnd += static_cast<std::uint64_t>(entry) * h.paletteCount;
     }
-    return TBitmapRefusal::None;
+    return TBitmapRefusal::kNone;
 }
 
 std::uint64_t PixelEnd(const Header& h) {
@@ -155,11 +150,11 @@ TBitmapRefusal CheckRuns(Bytes bytes, const Header& h) {
     auto indexFits = [&](std::uint8_t v) { return v < h.paletteCount; };
     for (;;) {
         std::uint8_t count = 0, value = 0;
-        if (!next(count) || !next(value)) return TBitmapRefusal::BadRuns;
+        if (!next(count) || !next(value)) return TBitmapRefusal::kBadRuns;
         if (count > 0) {
-            if (y >= h.rows || x + count > h.width) return TBitmapRefusal::BadRuns;
+            if (y >= h.rows || x + count > h.width) return TBitmapRefusal::kBadRuns;
             const bool fits = four ? indexFits(value >> 4) && (count == 1 || indexFits(value & 0x0F)) : indexFits(value);
-            if (!fits) return TBitmapRefusal::IndexOutsidePalette;
+            if (!fits) return TBitmapRefusal::kIndexOutsidePalette;
             x += count;
             continue;
         }
@@ -167,21 +162,21 @@ TBitmapRefusal CheckRuns(Bytes bytes, const Header& h) {
             x = 0;
             ++y;
         } else if (value == 1) {  // end of picture
-            return TBitmapRefusal::None;
+            return TBitmapRefusal::kNone;
         } else if (value == 2) {  // move right and up
             std::uint8_t dx = 0, dy = 0;
-            if (!next(dx) || !next(dy)) return TBitmapRefusal::BadRuns;
+            if (!next(dx) || !next(dy)) return TBitmapRefusal::kBadRuns;
             x += dx;
             y += dy;
-            if (x > h.width || y > h.rows) return TBitmapRefusal::BadRuns;
+            if (x > h.width || y > h.rows) return TBitmapRefusal::kBadRuns;
         } else {  // `value` pixels stored as they are, padded to a 16-bit boundary
-            if (y >= h.rows || x + value > h.width) return TBitmapRefusal::BadRuns;
+            if (y >= h.rows || x + value > h.width) return TBitmapRefusal::kBadRuns;
             const std::uint64_t stored = four ? (value + 1u) / 2u : value;
-            if (at + stored + (stored & 1u) > end) return TBitmapRefusal::BadRuns;
+            if (at + stored + (stored & 1u) > end) return TBitmapRefusal::kBadRuns;
             for (int i = 0; i < value; ++i) {
                 const std::uint8_t byte = bytes[at + (four ? i / 2 : i)];
                 if (!indexFits(four ? (i % 2 ? byte & 0x0F : byte >> 4) : byte))
-                    return TBitmapRefusal::IndexOutsidePalette;
+                    return TBitmapRefusal::kIndexOutsidePalette;
             }
             at += stored + (stored & 1u);
             x += value;
@@ -192,18 +187,18 @@ TBitmapRefusal CheckRuns(Bytes bytes, const Header& h) {
 // Every declared part must lie inside the bytes, so the BMP reader is never handed a buffer it could
 // read past, and every index must have its colour.
 TBitmapRefusal Check(Bytes bytes, Header& h) {
-    if (const TBitmapRefusal r = ReadHeader(bytes, h); r != TBitmapRefusal::None) return r;
+    if (const TBitmapRefusal r = ReadHeader(bytes, h); r != TBitmapRefusal::kNone) return r;
     const std::uint64_t size = bytes.size();
-    if (h.paletteEnd > size || h.pixelOffset < h.paletteEnd) return TBitmapRefusal::PartPastData;
+    if (h.paletteEnd > size || h.pixelOffset < h.paletteEnd) return TBitmapRefusal::kPartPastData;
     if (h.compression == kRle8 || h.compression == kRle4) {
-        if (PixelEnd(h) > size || h.pixelOffset >= size) return TBitmapRefusal::PartPastData;
+        if (PixelEnd(h) > size || h.pixelOffset >= size) return TBitmapRefusal::kPartPastData;
     } else if (PixelEnd(h) > size) {
-        return TBitmapRefusal::PartPastData;
+        return TBitmapRefusal::kPartPastData;
     }
     // Declared sizes that reach past the bytes mean a cut-off file.
-    if (h.fileSize > size) return TBitmapRefusal::PartPastData;
+    if (h.fileSize > size) return TBitmapRefusal::kPartPastData;
     if (h.imageSize != 0 && h.pixelOffset + static_cast<std::uint64_t>(h.imageSize) > size)
-        return TBitmapRefusal::PartPastData;
+        return TBitmapRefusal::kPartPastData;
     if (h.compression == kRle8 || h.compression == kRle4) return CheckRuns(bytes, h);
     if (h.bits <= 8 && h.paletteCount < (1u << h.bits)) {
         const int perByte = 8 / h.bits;
@@ -212,11 +207,11 @@ TBitmapRefusal Check(Bytes bytes, Header& h) {
             for (int x = 0; x < h.width; ++x) {
                 const int shift = 8 - h.bits * (x % perByte + 1);
                 const std::uint32_t index = (p[x / perByte] >> shift) & ((1u << h.bits) - 1);
-                if (index >= h.paletteCount) return TBitmapRefusal::IndexOutsidePalette;
+                if (index >= h.paletteCount) return TBitmapRefusal::kIndexOutsidePalette;
             }
         }
     }
-    return TBitmapRefusal::None;
+    return TBitmapRefusal::kNone;
 }
 
 // 16- and 32-bit pixels by their masks (alpha is dropped), each channel scaled to 8 bits as
@@ -252,22 +247,22 @@ SDL_Surface* DecodeBitFields(Bytes bytes, const Header& h) {
 TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed) {
     needed = 0;
     Header h;
-    if (const TBitmapRefusal r = ReadHeader(start, h); r != TBitmapRefusal::None) return r;
+    if (const TBitmapRefusal r = ReadHeader(start, h); r != TBitmapRefusal::kNone) return r;
     std::uint64_t pixelEnd = PixelEnd(h);
     // Compressed rows without a declared size: at most two bytes a pixel, an end-of-row mark a row
     // and the end mark.
     if ((h.compression == kRle8 || h.compression == kRle4) && h.imageSize == 0)
         pixelEnd = h.pixelOffset + (2ull * h.width + 2) * h.rows + 2;
     needed = std::max({static_cast<std::uint64_t>(h.fileSize), h.paletteEnd, pixelEnd});
-    return TBitmapRefusal::None;
+    return TBitmapRefusal::kNone;
 }
 
 TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     TDecodedBitmap out;
     Header h;
     out.refusal = Check(bytes, h);
-    if (out.refusal != TBitmapRefusal::None) return out;
-    out.refusal = TBitmapRefusal::Undecodable;
+    if (out.refusal != TBitmapRefusal::kNone) return out;
+    out.refusal = TBitmapRefusal::kUndecodable;
     if (!format || bytes.size() > INT_MAX) return out;
     // SDL widens channels narrower or wider than a byte its own way (5-6-5 white becomes 0xFFFEFF in
     // 32 bits), so 16-bit pixels and bit fields are decoded here, alike whatever their masks.
@@ -287,7 +282,7 @@ TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     const bool opaque = pixels::KeepColourBits(converted, format->Rmask | format->Gmask | format->Bmask);
     out.surface = converted;
     out.opaque = opaque;
-    out.refusal = TBitmapRefusal::None;
+    out.refusal = TBitmapRefusal::kNone;
     return out;
 }
 bool ReadFile(const std::string& path, platform::Medium& out) {
@@ -295,7 +290,7 @@ bool ReadFile(const std::string& path, platform::Medium& out) {
     std::vector<std::uint8_t> start;
     std::uint64_t needed = 0;
     if (!platform::ReadFilePrefix(path, kHeaderBytes, start)) return false;
-    if (BytesNeeded(start, needed) != TBitmapRefusal::None || needed > kMaxFileBytes) return false;
+    if (BytesNeeded(start, needed) != TBitmapRefusal::kNone || needed > kMaxFileBytes) return false;
     if (!platform::ReadFilePrefix(path, static_cast<std::size_t>(needed), out.storage)) return false;
     out.bytes = Bytes(out.storage.data(), out.storage.size());
     return true;
@@ -305,21 +300,21 @@ bool ReadFile(const std::string& path, platform::Medium& out) {
 
 const char* RefusalName(TBitmapRefusal refusal) {
     switch (refusal) {
-    case TBitmapRefusal::None: return "None";
-    case TBitmapRefusal::TooShort: return "TooShort";
-    case TBitmapRefusal::NotBitmap: return "NotBitmap";
-    case TBitmapRefusal::UnknownHeader: return "UnknownHeader";
-    case TBitmapRefusal::BadSize: return "BadSize";
-    case TBitmapRefusal::BadPlanes: return "BadPlanes";
-    case TBitmapRefusal::UnsupportedDepth: return "UnsupportedDepth";
-    case TBitmapRefusal::UnsupportedCompression: return "UnsupportedCompression";
-    case TBitmapRefusal::BadPalette: return "BadPalette";
-    case TBitmapRefusal::PartPastData: return "PartPastData";
-    case TBitmapRefusal::IndexOutsidePalette: return "IndexOutsidePalette";
-    case TBitmapRefusal::TooLarge: return "TooLarge";
-    case TBitmapRefusal::BadMasks: return "BadMasks";
-    case TBitmapRefusal::BadRuns: return "BadRuns";
-    case TBitmapRefusal::Undecodable: return "Undecodable";
+    case TBitmapRefusal::kNone: return "None";
+    case TBitmapRefusal::kTooShort: return "TooShort";
+    case TBitmapRefusal::kNotBitmap: return "NotBitmap";
+    case TBitmapRefusal::kUnknownHeader: return "UnknownHeader";
+    case TBitmapRefusal::kBadSize: return "BadSize";
+    case TBitmapRefusal::kBadPlanes: return "BadPlanes";
+    case TBitmapRefusal::kUnsupportedDepth: return "UnsupportedDepth";
+    case TBitmapRefusal::kUnsupportedCompression: return "UnsupportedCompression";
+    case TBitmapRefusal::kBadPalette: return "BadPalette";
+    case TBitmapRefusal::kPartPastData: return "PartPastData";
+    case TBitmapRefusal::kIndexOutsidePalette: return "IndexOutsidePalette";
+    case TBitmapRefusal::kTooLarge: return "TooLarge";
+    case TBitmapRefusal::kBadMasks: return "BadMasks";
+    case TBitmapRefusal::kBadRuns: return "BadRuns";
+    case TBitmapRefusal::kUndecodable: return "Undecodable";
     }
     return "?";
 }

@@ -17,21 +17,21 @@ struct SDL_PixelFormat;
 
 // Why a bitmap was not loaded.
 enum class TBitmapRefusal {
-    None,
-    TooShort,            // shorter than the headers it must have
-    NotBitmap,           // no "BM"
-    UnknownHeader,       // an information header of a size no writer uses
-    BadSize,             // width or height zero, or a negative width
-    TooLarge,            // the decoded picture would pass the memory bound
-    BadPlanes,
-    UnsupportedDepth,
-    UnsupportedCompression,
-    BadPalette,          // more colours than the depth allows, or none
-    BadMasks,            // a bit-field mask empty, broken into pieces, outside the pixel or overlapping another
-    BadRuns,             // a compressed run leaves its row or the picture, or the end mark is missing
-    PartPastData,        // the palette, the pixels or a declared size reach past the bytes
-    IndexOutsidePalette,
-    Undecodable,         // the reader or the conversion refused it
+    kNone,
+    kTooShort,            // shorter than the headers it must have
+    kNotBitmap,           // no "BM"
+    kUnknownHeader,       // an information header of a size no writer uses
+    kBadSize,             // width or height zero, or a negative width
+    kTooLarge,            // the decoded picture would pass the memory bound
+    kBadPlanes,
+    kUnsupportedDepth,
+    kUnsupportedCompression,
+    kBadPalette,          // more colours than the depth allows, or none
+    kBadMasks,            // a bit-field mask empty, broken into pieces, outside the pixel or overlapping another
+    kBadRuns,             // a compressed run leaves its row or the picture, or the end mark is missing
+    kPartPastData,        // the palette, the pixels or a declared size reach past the bytes
+    kIndexOutsidePalette,
+    kUndecodable,         // the reader or the conversion refused it
 };
 
 // The refusal's name as the test inputs spell it ("PartPastData").
@@ -40,7 +40,7 @@ const char* RefusalName(TBitmapRefusal refusal);
 struct TDecodedBitmap {
     SDL_Surface* surface = nullptr;  // owned by the caller; null when refused
     bool opaque = false;             // no pixel is 0
-    TBitmapRefusal refusal = TBitmapRefusal::None;
+    TBitmapRefusal refusal = TBitmapRefusal::kNone;
 };
 
 namespace bitmap {

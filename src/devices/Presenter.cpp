@@ -1,9 +1,10 @@
 #include "devices/Presenter.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstring>
 
+#include "devices/Blit.h"
 #include "devices/Pixels.h"
 #include "platform/Window.h"
 

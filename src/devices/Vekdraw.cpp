@@ -1,12 +1,14 @@
 #include "devices/Vekdraw.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "devices/Bitmap.h"
+#include "devices/Blit.h"
+#include "devices/Line.h"
 #include "devices/Presenter.h"
 #include "platform/BmpWriter.h"
 #include "platform/Resources.h"
@@ -14,6 +16,10 @@
 #include "platform/Window.h"
 
 namespace {
+
+std::uint64_t SurfaceBytes(const SDL_Surface* surface) {
+    return static_cast<std::uint64_t>(surface->pitch) * static_cast<std::uint64_t>(surface->h);
+}
 
 // The largest back buffer, and the full-screen frame it is centred in (pixels).
 constexpr int kMaxWidth = 640;
@@ -38,7 +44,7 @@ bool TVekDraw::Init(platform::Window* target, int width, int height, bool fullSc
     std::uint32_t sdlFormat = SDL_PIXELFORMAT_RGB888;
     if (target) {
         // Windowed the desktop's format applies; full screen asks for the given depth.
-        if (const TPixelFormat desktop = pixels::FormatOf(target->PixelFormat()); desktop != TPixelFormat::None)
+        if (const TPixelFormat desktop = pixels::FormatOf(target->PixelFormat()); desktop != TPixelFormat::kNone)
             sdlFormat = pixels::SdlFormat(desktop);
         if (fullScreen) {
             if (bitsPerPixel == 16) sdlFormat = SDL_PIXELFORMAT_RGB565;
@@ -111,10 +117,7 @@ bool TVekDraw::Build(platform::Window* target, int width, int height, bool fullS
 }
 
 bool TVekDraw::ReleaseAll() {
-    for (auto& sprite : sprites) {
-        if (sprite.surface) SDL_FreeSurface(sprite.surface);
-        sprite.surface = nullptr;
-    }
+    for (auto& sprite : sprites) FreeSurface(sprite);
     if (tmpSurface) SDL_FreeSurface(tmpSurface);
     if (backBuffer) SDL_FreeSurface(backBuffer);
     tmpSurface = backBuffer = nullptr;
@@ -159,8 +162,7 @@ bool TVekDraw::CreateSprite(const std::string& name, const std::string& source, 
             }
         }
         TSpriteSurf& sprite = *found->second;
-        if (sprite.surface) SDL_FreeSurface(sprite.surface);
-        sprite.surface = nullptr;
+        FreeSurface(sprite);
         sprite.source = source;
         if (LoadSprite(sprite, cellWidth, cellHeight)) return true;
         EraseSprite(found->second);
@@ -171,13 +173,19 @@ bool TVekDraw::CreateSprite(const std::string& name, const std::string& source, 
 
 bool TVekDraw::CreateSprite(TSpriteSurf* sprite, int cellWidth, int cellHeight) {
     if (!sprite) return false;
-    if (sprite->surface) SDL_FreeSurface(sprite->surface);
-    sprite->surface = nullptr;
+    FreeSurface(*sprite);
     return LoadSprite(*sprite, cellWidth, cellHeight);
 }
 
 bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
     if (!ready) return false;
+    // A picture several records name is decoded once: they share the surface.
+    for (const TSpriteSurf& other : sprites) {
+        if (&other == &sprite || !other.surface || other.source != sprite.source) continue;
+        ++other.surface->refcount;
+        SetCells(sprite, other.surface, other.opaque, cellWidth, cellHeight);
+        return true;
+    }
     TDecodedBitmap decoded;
     try {
         platform::Medium medium;
@@ -192,9 +200,17 @@ bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
     }
     SDL_Surface* converted = decoded.surface;
     if (!converted) return false;
+    if (!pictureBudget.Take(SurfaceBytes(converted), sprite.source)) {
+        SDL_FreeSurface(converted);
+        return false;
+    }
     SDL_SetColorKey(converted, SDL_TRUE, 0);
     SDL_SetSurfaceBlendMode(converted, SDL_BLENDMODE_NONE);
+    SetCells(sprite, converted, decoded.opaque, cellWidth, cellHeight);
+    return true;
+}
 
+void TVekDraw::SetCells(TSpriteSurf& sprite, SDL_Surface* converted, bool opaque, int cellWidth, int cellHeight) {
     const int w = converted->w;
     const int h = converted->h;
     if (cellWidth == 0) cellWidth = w;
@@ -204,12 +220,18 @@ bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
     sprite.columns = w / cellWidth;
     sprite.cellCount = (w / cellWidth) * (h / cellHeight);
     sprite.surface = converted;
-    sprite.opaque = decoded.opaque;
-    return true;
+    sprite.opaque = opaque;
+}
+
+void TVekDraw::FreeSurface(TSpriteSurf& sprite) {
+    if (!sprite.surface) return;
+    if (sprite.surface->refcount == 1) pictureBudget.Give(SurfaceBytes(sprite.surface));
+    SDL_FreeSurface(sprite.surface);
+    sprite.surface = nullptr;
 }
 
 void TVekDraw::EraseSprite(std::list<TSpriteSurf>::iterator it) {
-    if (it->surface) SDL_FreeSurface(it->surface);
+    FreeSurface(*it);
     spriteIndex.erase(it->name);
     sprites.erase(it);
 }

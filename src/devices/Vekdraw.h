@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "devices/Fade.h"
+#include "devices/MediaBudget.h"
 #include "devices/Pixels.h"
 
 struct SDL_Surface;
@@ -27,12 +29,17 @@ struct TSpriteSurf {
     int cellHeight = 0;
     int columns = 0;
     int cellCount = 0;
-    SDL_Surface* surface = nullptr;  // owned by the device
+    SDL_Surface* surface = nullptr;  // owned by the device; shared (SDL's refcount) by records of one source
     bool opaque = false;             // no pixel is 0, so cells are copied without testing each pixel
 };
 
 class TVekDraw {
 public:
+    // The decoded pictures one device holds at once (bytes). A 320 x 240 game's art fills a few MB; this
+    // is far above that, and as large as the largest picture the decoder takes, so any one picture still
+    // loads alone. A picture several records name is decoded once and counted once.
+    static constexpr std::uint64_t kPictureBudgetBytes = 256u << 20;
+
     TVekDraw();
     ~TVekDraw();
     TVekDraw(const TVekDraw&) = delete;
@@ -110,9 +117,11 @@ private:
     bool Build(platform::Window* target, int width, int height, bool fullScreen, std::uint32_t sdlFormat);
     bool LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight);
     void EraseSprite(std::list<TSpriteSurf>::iterator it);
+    void FreeSurface(TSpriteSurf& sprite);
+    static void SetCells(TSpriteSurf& sprite, SDL_Surface* surface, bool opaque, int cellWidth, int cellHeight);
 
     bool ready = false;
-    TPixelFormat format = TPixelFormat::None;
+    TPixelFormat format = TPixelFormat::kNone;
     int surfaceWidth = 0;
     int surfaceHeight = 0;
     int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
@@ -129,6 +138,7 @@ private:
     // Records in the order they were made; the index finds a name's record without walking them.
     std::list<TSpriteSurf> sprites;
     std::unordered_map<std::string, std::list<TSpriteSurf>::iterator> spriteIndex;
+    TMediaBudget pictureBudget{kPictureBudgetBytes, "pictures"};
     std::unique_ptr<TPresenter> presenter;
     int presentCount = 0;
     std::unique_ptr<platform::TextRenderer> text;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/AudioOutput.h"
+#include "platform/ByteReader.h"
 #include "platform/MidiOutput.h"
 #include "platform/Resources.h"
 
@@ -16,21 +17,6 @@ namespace {
 constexpr std::size_t kMaxSongBytes = 16u << 20;
 constexpr std::uint32_t kMinTempoMicros = 1000;  // µs per quarter note: 60000 bpm, 1 ms per beat
 
-std::function<void(const std::string&)>& MessageHandler() {
-    static std::function<void(const std::string&)> handler;
-    return handler;
-}
-
-void ShowMessage(const std::string& text) {
-    if (MessageHandler()) {
-        MessageHandler()(text);
-        return;
-    }
-    std::fprintf(stderr, "%s\n", text.c_str());
-}
-
-std::uint32_t ByteToWord(const std::uint8_t* p) { return static_cast<std::uint32_t>((p[0] << 8) | p[1]); }
-std::uint32_t ByteToDword(const std::uint8_t* p) { return (ByteToWord(p) << 16) | ByteToWord(p + 2); }
 
 // Compares the first characters of a text with a keyword, letters without regard to case.
 bool StartsWithIgnoreCase(const std::uint8_t* text, std::uint32_t length, const char* keyword) {
@@ -41,17 +27,33 @@ bool StartsWithIgnoreCase(const std::uint8_t* text, std::uint32_t length, const 
 
 }  // namespace
 
+const char* SongRefusalName(TSongRefusal refusal) {
+    switch (refusal) {
+        case TSongRefusal::None: return "None";
+        case TSongRefusal::NotSong: return "NotSong";
+        case TSongRefusal::UnsupportedFormat: return "UnsupportedFormat";
+        case TSongRefusal::TrackMissing: return "TrackMissing";
+        case TSongRefusal::TrackPastData: return "TrackPastData";
+        case TSongRefusal::Unreadable: return "Unreadable";
+        case TSongRefusal::NotOpen: return "NotOpen";
+    }
+    return "?";
+}
+
 TVekMidi::TVekMidi() = default;
 
 TVekMidi::~TVekMidi() { CleanUp(); }
 
-void TVekMidi::SetMessageHandler(std::function<void(const std::string&)> handler) { MessageHandler() = std::move(handler); }
-
-bool TVekMidi::Init(std::unique_ptr<platform::MidiOutput> out, bool useThread, platform::AudioOutput* audio) {
+bool TVekMidi::Init(std::unique_ptr<platform::MidiOutput> out, bool useThread, platform::AudioOutput* audio,
+                    const MessageHandler& showMessage) {
     CleanUp();
     std::string error;
     if (!out || !out->Open(&error)) {
-        ShowMessage(kMapperMessage);
+        if (showMessage) {
+            showMessage(kMapperMessage);
+        } else {
+            std::fprintf(stderr, "%s\n", kMapperMessage);
+        }
         return false;
     }
     {
@@ -116,60 +118,90 @@ void TVekMidi::ClearTracks() {
 }
 
 bool TVekMidi::Load(const std::string& name) {
-    if (!opened) return false;
+    if (!opened) return Refuse(TSongRefusal::NotOpen);
     // The bytes are found before the lock is taken: a file read must not hold up the audio clock.
     platform::Medium song;
     const bool found = platform::LoadResourceOrFile("MIDI", name, song, kMaxSongBytes) == platform::FileStatus::kRead;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return Refuse(TSongRefusal::NotOpen);  // closed while the file was read
     Stop();
     loaded = false;
-    return found && LoadBytes(song.bytes.data(), song.bytes.size());
+    if (!found) return Refuse(TSongRefusal::Unreadable);
+    return LoadBytes(song.bytes.data(), song.bytes.size());
 }
 
 // Loads a song from bytes the way Load loads one by name.
 bool TVekMidi::LoadFile(const std::uint8_t* data, std::size_t size) {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return Refuse(TSongRefusal::NotOpen);
     Stop();
     loaded = false;
     return LoadBytes(data, size);
 }
 
+TSongRefusal TVekMidi::LastRefusal() const {
+    std::lock_guard<std::recursive_mutex> hold(lock);
+    return lastRefusal;
+}
+
+bool TVekMidi::Refuse(TSongRefusal refusal) {
+    std::lock_guard<std::recursive_mutex> hold(lock);
+    lastRefusal = refusal;
+    return refusal == TSongRefusal::None;
+}
+
 bool TVekMidi::LoadBytes(const std::uint8_t* data, std::size_t size) {
-    if (!Parse(data, size)) return false;
+    if (!Refuse(Parse(data, size, true))) return false;
     tempo = 120;
+    movedOn = false;
     loaded = true;
     return true;
 }
 
-// Header and track chunks; every length is checked against the bytes given before it is used.
-bool TVekMidi::Parse(const std::uint8_t* data, std::size_t size) {
-    if (data == nullptr || size < 14 || std::memcmp(data, "MThd", 4) != 0) return false;
+TSongRefusal TVekMidi::ParseSong(const std::uint8_t* data, std::size_t size) {
+    TVekMidi scratch;
+    return scratch.Parse(data, size, false);
+}
+
+// Header and track chunks; every length is checked against the bytes given before it is used. With
+// `keep` the header's fields and the tracks are taken in.
+TSongRefusal TVekMidi::Parse(const std::uint8_t* data, std::size_t size, bool keep) {
+    if (data == nullptr || size < 14) return TSongRefusal::NotSong;
+    const platform::ByteSpan bytes(data, size);
+    if (!platform::HasId(bytes, 0, "MThd")) return TSongRefusal::NotSong;
     // The header length field is not used: the first track chunk is taken to start at byte 14.
-    format = static_cast<int>(ByteToWord(data + 8));
-    const int count = static_cast<int>(ByteToWord(data + 10));
-    division = static_cast<int>(ByteToWord(data + 12));
-    if (format != 0 && format != 1) return false;
-    trackCount = std::min(count, kMaxTracks);
-    ClearTracks();
+    const int songFormat = platform::Be16(bytes, 8);
+    const int count = platform::Be16(bytes, 10);
+    if (keep) {
+        format = songFormat;
+        division = platform::Be16(bytes, 12);
+    }
+    if (songFormat != 0 && songFormat != 1) return TSongRefusal::UnsupportedFormat;
+    const int tracksKept = std::min(count, kMaxTracks);
+    if (keep) {
+        trackCount = tracksKept;
+        ClearTracks();
+    }
     std::size_t pos = 14;
-    for (int i = 0; i < trackCount; ++i) {
-        if (size - pos < 8 || std::memcmp(data + pos, "MTrk", 4) != 0) return false;
-        const std::uint32_t length = ByteToDword(data + pos + 4);
+    for (int i = 0; i < tracksKept; ++i) {
+        if (!platform::HasId(bytes, pos, "MTrk") || !platform::Fits(bytes, pos, 8)) return TSongRefusal::TrackMissing;
+        const std::uint32_t length = platform::Be32(bytes, pos + 4);
         pos += 8;
-        if (length > size - pos) return false;  // a track that claims more than the file holds
-        Track& t = tracks[static_cast<std::size_t>(i)];
-        t.inUse = true;
-        t.length = length;
-        t.data.assign(data + pos, data + pos + length);
+        if (length > size - pos) return TSongRefusal::TrackPastData;  // a track that claims more than the file holds
+        if (keep) {
+            Track& t = tracks[static_cast<std::size_t>(i)];
+            t.inUse = true;
+            t.length = length;
+            t.data.assign(data + pos, data + pos + length);
+        }
         pos += length;
     }
-    return true;
+    return TSongRefusal::None;
 }
 
 bool TVekMidi::Play(bool loopSong) {
-    if (!opened || !loaded) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened || !loaded) return false;
     if (playing) return true;
     tickRemainder = 0;
     loop = loopSong;
@@ -187,8 +219,8 @@ bool TVekMidi::Play(const std::string& name, bool loopSong) {
 }
 
 bool TVekMidi::Stop() {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     playing = false;
     // A stop from inside the pass ends the pass: nothing may sound after the reset.
     if (inPass) passEnded = true;
@@ -197,10 +229,11 @@ bool TVekMidi::Stop() {
 }
 
 bool TVekMidi::Reset(bool loopSong) {
-    if (!opened || !loaded) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened || !loaded) return false;
     if (playing) return false;
     loop = loopSong;
+    movedOn = false;
     for (Track& t : tracks) {
         t.ended = false;
         t.position = 0;
@@ -255,15 +288,15 @@ bool TVekMidi::SetDelay(std::uint8_t value) {
 }
 
 bool TVekMidi::ShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     Send(status, data1, data2);
     return true;
 }
 
 bool TVekMidi::LongMsg(const std::uint8_t* data, std::size_t size) {
-    if (!opened) return false;
     std::lock_guard<std::recursive_mutex> hold(lock);
+    if (!opened) return false;
     output->LongMsg(data, size);
     return true;
 }
@@ -295,8 +328,11 @@ void TVekMidi::RenderClock(std::int32_t* mix, int frames) {
             const std::int64_t until = (nextPassAt - clockFrame * 100 + 99) / 100;
             n = static_cast<int>(std::min<std::int64_t>(frames, until));
         }
-        if (output) output->Render(mix, n, clockChannels);
-        mix += static_cast<std::ptrdiff_t>(n) * clockChannels;
+        // Unheard frames are not synthesized: the passes alone keep the synthesizer's state.
+        if (output && mix) {
+            output->Render(mix, n, clockChannels);
+            mix += static_cast<std::ptrdiff_t>(n) * clockChannels;
+        }
         frames -= n;
         clockFrame += n;
     }
@@ -328,6 +364,7 @@ void TVekMidi::SmfPlay() {
             m.inPass = true;
             m.passEnded = false;
             m.jumpsThisPass = 0;
+            m.eventsThisPass = 0;
             if (m.output) m.output->SetPass(m.passCount);
         }
         ~PassScope() {
@@ -347,12 +384,13 @@ void TVekMidi::SmfPlay() {
         Track& t = tracks[static_cast<std::size_t>(i)];
         if (!t.inUse || t.ended) continue;
         t.tickAccumulator += static_cast<std::uint32_t>(ticks);
+        if (eventsThisPass >= kMaxEventsPerPass) continue;  // its events wait for the next pass, their time kept
         if (t.position >= t.length) {
             EndTrack(i);
             if (passEnded) return;
             continue;
         }
-        while (!t.ended && t.position < t.length) {
+        while (!t.ended && t.position < t.length && eventsThisPass < kMaxEventsPerPass) {
             std::uint32_t delta = 0;
             if (!CheckValue(i, delta)) {
                 EndTrack(i);  // a delta time cut off by the end of the track
@@ -360,12 +398,14 @@ void TVekMidi::SmfPlay() {
             }
             if (delta > t.tickAccumulator) break;
             t.tickAccumulator -= delta;
+            if (delta > 0) movedOn = true;
             GetValue(i, delta);
             if (t.position >= t.length) {
                 EndTrack(i);  // a delta time with no event after it
                 break;
             }
             const std::uint8_t b = t.data[t.position];
+            ++eventsThisPass;
             if (b == 0xF0) {
                 SystemExclusive(i);
             } else if (b == 0xFF) {
@@ -422,9 +462,11 @@ void TVekMidi::EndTrack(int track) {
 }
 
 // Two loop jumps in one pass mean a loop shorter than the pass: the second one ends the pass, so a
-// song can never keep a pass going for ever.
+// song can never keep a pass going for ever. A loop that took no ticks at all would only replay the
+// same instant: its jump ends the pass at once, so such a song plays once a pass, not twice.
 void TVekMidi::Jumped() {
-    if (++jumpsThisPass > 1) passEnded = true;
+    if (++jumpsThisPass > 1 || !movedOn) passEnded = true;
+    movedOn = false;
 }
 
 void TVekMidi::EventEot() {
@@ -484,8 +526,7 @@ void TVekMidi::MetaEvent(int track) {
         EventEot();
     } else if (type == 0x51) {
         if (t.length - start >= 3) {
-            const std::uint32_t micros = (static_cast<std::uint32_t>(text[0]) << 16) |
-                                         (static_cast<std::uint32_t>(text[1]) << 8) | text[2];
+            const std::uint32_t micros = platform::Be24(platform::ByteSpan(t.data).subspan(start), 0);
             // Under 1000 µs a quarter the beat would be shorter than a millisecond.
             tempo = static_cast<int>(60000000u / std::max(micros, kMinTempoMicros));
         }

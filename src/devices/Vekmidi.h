@@ -19,10 +19,28 @@ class AudioOutput;
 class MidiOutput;
 }
 
+// Why a song was not loaded.
+enum class TSongRefusal {
+    None,
+    NotSong,            // no MThd header, or cut off inside it
+    UnsupportedFormat,  // neither format 0 nor format 1
+    TrackMissing,       // fewer MTrk chunks than the header counts
+    TrackPastData,      // a track chunk longer than the bytes after its header
+    Unreadable,         // no such resource or file, or a file too large to be a song
+    NotOpen,            // the device is not open
+};
+
+// The refusal's name as the test inputs spell it ("TrackPastData").
+const char* SongRefusalName(TSongRefusal refusal);
+
 class TVekMidi {
 public:
     static constexpr int kMaxTracks = 64;
     static constexpr int kTimerPeriod = 10;  // ms: one pass, and the sleep between passes in thread mode
+    // The most events one pass sends. A real song's densest instant is far below this; a song that
+    // holds more (thousands of notes at one tick) goes on where it stopped in the next pass, so no
+    // song can make a pass's work grow with its length.
+    static constexpr int kMaxEventsPerPass = 512;
     static constexpr const char* kMapperMessage = "MIDIマッパーを開けませんでした。";
 
     TVekMidi();
@@ -30,16 +48,25 @@ public:
     TVekMidi(const TVekMidi&) = delete;
     TVekMidi& operator=(const TVekMidi&) = delete;
 
-    // The main window hands in the synthesizer and the audio output it renders into. Fails (and says
-    // "MIDIマッパーを開けませんでした。") without an output or when the output cannot open.
-    // Any output. Timer mode with a clock runs passes in the clock's render step; timer mode without
-    // one runs a pass only when MyTimeProc is called. Thread mode runs them on its own thread; a clock
-    // there only renders the output's sound. The clock must outlive the component or CleanUp come first.
-    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock);
+    // Who shows the device's one message to the player.
+    using MessageHandler = std::function<void(const std::string&)>;
+
+    // The main window hands in the synthesizer and the audio output it renders into. Fails, and hands
+    // "MIDIマッパーを開けませんでした。" to `showMessage` (standard error without one), without an
+    // output or when the output cannot open. Timer mode with a clock runs passes in the clock's render
+    // step; timer mode without one runs a pass only when MyTimeProc is called. Thread mode runs them on
+    // its own thread; a clock there only renders the output's sound. The clock must outlive the
+    // component or CleanUp come first.
+    bool Init(std::unique_ptr<platform::MidiOutput> output, bool threadMode, platform::AudioOutput* clock,
+              const MessageHandler& showMessage = nullptr);
     bool CleanUp();
 
     bool Load(const std::string& name);
     bool LoadFile(const std::uint8_t* data, std::size_t size);
+    // Why the latest load failed; None after one that succeeded.
+    TSongRefusal LastRefusal() const;
+    // Reads a standard MIDI file's header and track chunks without touching the device.
+    static TSongRefusal ParseSong(const std::uint8_t* data, std::size_t size);
     bool Play(const std::string& name, bool loop);
     bool Play(bool loop);
     bool Stop();
@@ -64,7 +91,6 @@ public:
     bool IsLoaded() const { return loaded; }
     int Format() const { return format; }
     int TrackCount() const { return trackCount; }
-    int Division() const { return division; }
     int Tempo() const { return tempo; }
     int TickRemainder() const { return tickRemainder; }
     bool Looping() const { return loop; }
@@ -72,11 +98,6 @@ public:
     std::uint64_t PassCount() const { return passCount; }
     // The audio clock's frame at which the latest pass ran (frames rendered since Init).
     std::int64_t PassFrame() const { return passFrame; }
-
-    // Replaces the message box and standard error for the one message this component shows
-    // (tests); nullptr restores them.
-    // Who shows the device's message to the player; without one it goes to standard error.
-    static void SetMessageHandler(std::function<void(const std::string&)> handler);
 
 private:
     struct Track {
@@ -92,7 +113,8 @@ private:
     };
 
     bool LoadBytes(const std::uint8_t* data, std::size_t size);
-    bool Parse(const std::uint8_t* data, std::size_t size);
+    TSongRefusal Parse(const std::uint8_t* data, std::size_t size, bool keep);
+    bool Refuse(TSongRefusal refusal);
     void ClearTracks();
     void PlayThread();
     void RenderClock(std::int32_t* mix, int frames);
@@ -114,8 +136,9 @@ private:
     std::thread thread;
     std::atomic<bool> threadRun{false};
     bool threadMode = false;
-    bool opened = false;
-    bool loaded = false;
+    // Also read before the lock, by calls that need not wait for the audio thread to refuse.
+    std::atomic<bool> opened{false};
+    std::atomic<bool> loaded{false};
     std::atomic<bool> playing{false};
     bool loop = false;
     int trackCount = 0;
@@ -126,11 +149,14 @@ private:
     int passInterval = kTimerPeriod;
     std::array<Track, kMaxTracks> tracks;
     std::string currentSong = "NULL";
+    TSongRefusal lastRefusal = TSongRefusal::None;
 
     // The pass in progress: what ends it early.
     bool inPass = false;
     bool passEnded = false;
     int jumpsThisPass = 0;
+    int eventsThisPass = 0;
+    bool movedOn = false;  // the song has taken ticks since it started or last jumped
     std::atomic<std::uint64_t> passCount{0};
 
     // The audio clock of timer mode, in hundredths of a frame so that 10 ms at any whole rate in Hz

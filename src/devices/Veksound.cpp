@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/AudioConvert.h"
+#include "platform/ByteReader.h"
 #include "platform/Resources.h"
 
 namespace {
@@ -13,11 +14,6 @@ constexpr std::uint32_t kMaxRate = 200000;  // Hz: the fastest
 constexpr std::uint64_t kMaxSeconds = 600;  // a converted sound effect longer than this is refused
 // bytes: a wave file larger than this is refused unread (ten minutes of 48 kHz 32-bit stereo fit).
 constexpr std::size_t kMaxWaveBytes = 256u << 20;
-
-std::uint32_t Le16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | (p[1] << 8)); }
-std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
-
-bool IsId(const std::uint8_t* p, const char* id) { return std::memcmp(p, id, 4) == 0; }
 
 constexpr std::uint16_t kTagPcm = 1;
 constexpr std::uint16_t kTagFloat = 3;
@@ -36,6 +32,26 @@ bool Playable(std::uint16_t kind, std::uint16_t bits) {
 }
 
 }  // namespace
+
+const char* WaveRefusalName(TWaveRefusal refusal) {
+    switch (refusal) {
+        case TWaveRefusal::None: return "None";
+        case TWaveRefusal::NotWave: return "NotWave";
+        case TWaveRefusal::ChunkCut: return "ChunkCut";
+        case TWaveRefusal::BadFormatChunk: return "BadFormatChunk";
+        case TWaveRefusal::NoFormat: return "NoFormat";
+        case TWaveRefusal::NoSamples: return "NoSamples";
+        case TWaveRefusal::UnsupportedFormat: return "UnsupportedFormat";
+        case TWaveRefusal::BadChannels: return "BadChannels";
+        case TWaveRefusal::BadBlockAlign: return "BadBlockAlign";
+        case TWaveRefusal::BadRate: return "BadRate";
+        case TWaveRefusal::Unconvertible: return "Unconvertible";
+        case TWaveRefusal::Unreadable: return "Unreadable";
+        case TWaveRefusal::NoRoom: return "NoRoom";
+        case TWaveRefusal::OverBudget: return "OverBudget";
+    }
+    return "?";
+}
 
 TVekSound::TVekSound() = default;
 
@@ -62,6 +78,7 @@ bool TVekSound::ReleaseAll() {
         slot.nextVoice = next;
     }
     firstSlotByName.clear();
+    soundBudget.Clear();
     soundCount = 0;
     ready = false;
     return true;
@@ -72,9 +89,11 @@ void TVekSound::SetBits(int value) { Bits = value >= 16 ? 16 : 8; }
 // The chunk scan: a found format, a sample start and a non-zero sample size end it. Nothing outside
 // the given bytes is read: the payload ends at the RIFF size or the last byte, whichever comes first;
 // a chunk header or format cut off by the end fails, a data chunk cut off keeps what is there.
-bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
-    if (data == nullptr || size < 12 || !IsId(data, "RIFF") || !IsId(data + 8, "WAVE")) return false;
-    const std::uint64_t end = std::min<std::uint64_t>(8ull + Le32(data + 4), size);
+TWaveRefusal TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info) {
+    if (data == nullptr) return TWaveRefusal::NotWave;
+    const platform::ByteSpan bytes(data, size);
+    if (!platform::HasId(bytes, 0, "RIFF") || !platform::HasId(bytes, 8, "WAVE")) return TWaveRefusal::NotWave;
+    const std::uint64_t end = std::min<std::uint64_t>(8ull + platform::Le32(bytes, 4), size);
     std::uint64_t pos = 12;
     bool haveFormat = false;
     bool haveData = false;
@@ -84,17 +103,17 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     std::uint64_t dataSize = 0;
     bool clamped = false;
     while (pos < end) {
-        if (pos + 8 > size) return false;
-        const std::uint8_t* header = data + pos;
-        const std::uint64_t chunkSize = Le32(header + 4);
+        if (pos + 8 > size) return TWaveRefusal::ChunkCut;
+        const std::uint64_t header = pos;
+        const std::uint64_t chunkSize = platform::Le32(bytes, header + 4);
         pos += 8;
-        if (IsId(header, "fmt ")) {
-            if (chunkSize < 14) return false;
-            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return false;
+        if (platform::HasId(bytes, header, "fmt ")) {
+            if (chunkSize < 14) return TWaveRefusal::BadFormatChunk;
+            if (pos + std::min<std::uint64_t>(chunkSize, 16) > size) return TWaveRefusal::ChunkCut;
             formatPos = pos;
             formatSize = chunkSize;
             haveFormat = true;
-        } else if (IsId(header, "data")) {
+        } else if (platform::HasId(bytes, header, "data")) {
             dataPos = pos;
             dataSize = chunkSize;
             clamped = dataPos + dataSize > size;
@@ -105,17 +124,18 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
         // A data chunk that does not end the scan (no format yet, or empty) is stepped over like any other.
         pos += chunkSize;
     }
-    if (!(haveFormat && haveData && dataSize > 0)) return false;
+    if (!haveFormat) return TWaveRefusal::NoFormat;
+    if (!haveData || dataSize == 0) return TWaveRefusal::NoSamples;
 
-    const std::uint8_t* fmt = data + formatPos;
+    const platform::ByteSpan fmt = bytes.subspan(static_cast<std::size_t>(formatPos));
     WaveInfo w;
-    w.formatTag = static_cast<std::uint16_t>(Le16(fmt));
-    w.channels = static_cast<std::uint16_t>(Le16(fmt + 2));
-    w.rate = Le32(fmt + 4);
-    w.blockAlign = static_cast<std::uint16_t>(Le16(fmt + 12));
+    w.formatTag = platform::Le16(fmt, 0);
+    w.channels = platform::Le16(fmt, 2);
+    w.rate = platform::Le32(fmt, 4);
+    w.blockAlign = platform::Le16(fmt, 12);
     // A 14-byte format (the old WAVEFORMAT) has no bits field: the block alignment tells the width.
     if (formatSize >= 16) {
-        w.bitsPerSample = static_cast<std::uint16_t>(Le16(fmt + 14));
+        w.bitsPerSample = platform::Le16(fmt, 14);
     } else if (w.channels != 0) {
         w.bitsPerSample = static_cast<std::uint16_t>(w.blockAlign * 8u / w.channels);
     }
@@ -123,28 +143,36 @@ bool TVekSound::ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* 
     if (w.formatTag == kTagExtensible) {
         // The sub-format lies past the 16 bytes the scan made sure of: it must be inside the chunk
         // and inside the bytes.
-        if (formatSize < kExtensibleFormatBytes || formatPos + kExtensibleFormatBytes > size) return false;
-        if (std::memcmp(fmt + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return false;
-        w.sampleKind = static_cast<std::uint16_t>(Le16(fmt + 24));
+        if (formatSize < kExtensibleFormatBytes) return TWaveRefusal::BadFormatChunk;
+        if (formatPos + kExtensibleFormatBytes > size) return TWaveRefusal::ChunkCut;
+        if (std::memcmp(fmt.data() + 26, kSubFormatTail, sizeof kSubFormatTail) != 0) return TWaveRefusal::UnsupportedFormat;
+        w.sampleKind = platform::Le16(fmt, 24);
     }
-    const bool playable = Playable(w.sampleKind, w.bitsPerSample) && (w.channels == 1 || w.channels == 2) &&
-                          w.blockAlign == w.channels * w.bitsPerSample / 8 && w.rate >= kMinRate && w.rate <= kMaxRate;
-    if (!playable) return false;
+    if (!Playable(w.sampleKind, w.bitsPerSample)) return TWaveRefusal::UnsupportedFormat;
+    if (w.channels != 1 && w.channels != 2) return TWaveRefusal::BadChannels;
+    if (w.blockAlign != w.channels * w.bitsPerSample / 8) return TWaveRefusal::BadBlockAlign;
+    if (w.rate < kMinRate || w.rate > kMaxRate) return TWaveRefusal::BadRate;
     w.dataOffset = static_cast<std::size_t>(dataPos);
     w.dataSize = static_cast<std::size_t>(dataSize - dataSize % w.blockAlign);
     w.clamped = clamped;
-    if (w.dataSize == 0) return false;
+    if (w.dataSize == 0) return TWaveRefusal::NoSamples;
     if (info) *info = w;
-    return true;
+    return TWaveRefusal::None;
 }
 
-bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Fill(data, size, nullptr); }
+bool TVekSound::LoadFile(const std::uint8_t* data, std::size_t size) { return Refuse(Fill(data, size, {}, nullptr)); }
+
+bool TVekSound::Refuse(TWaveRefusal refusal) {
+    lastRefusal = refusal;
+    return refusal == TWaveRefusal::None;
+}
 
 // Parses and converts outside the lock; only the finished slot is put in under it.
-bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string* name) {
-    if (!ready || soundCount >= kSlots) return false;
+TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::string& source,
+                             const std::string* name) {
+    if (!ready || soundCount >= kSlots) return TWaveRefusal::NoRoom;
     WaveInfo info;
-    if (!ParseWave(data, size, &info)) return false;
+    if (const TWaveRefusal refusal = ParseWave(data, size, &info); refusal != TWaveRefusal::None) return refusal;
 
     platform::SampleFormat format;
     format.encoding = info.sampleKind == kTagFloat ? platform::SampleFormat::Encoding::kFloat
@@ -153,12 +181,24 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     format.channels = info.channels;
     format.rate = static_cast<int>(info.rate);
     const int outRate = output->Rate();
-    Slot filled;
+    std::vector<std::int16_t> converted;
     if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
-                                  kMaxSeconds * static_cast<std::size_t>(outRate), filled.samples)) {
-        return false;
+                                  kMaxSeconds * static_cast<std::size_t>(outRate), converted)) {
+        return TWaveRefusal::Unconvertible;
     }
-    filled.frames = filled.samples.size() / static_cast<std::size_t>(channels);
+    const std::uint64_t bytes = converted.size() * sizeof(std::int16_t);
+    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return TWaveRefusal::OverBudget;
+    const TWaveRefusal put = Put(std::make_shared<const std::vector<std::int16_t>>(std::move(converted)), source, name);
+    if (put != TWaveRefusal::None) soundBudget.Give(bytes);
+    return put;
+}
+
+TWaveRefusal TVekSound::Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source,
+                    const std::string* name) {
+    Slot filled;
+    filled.frames = samples->size() / static_cast<std::size_t>(channels);
+    filled.samples = std::move(samples);
+    filled.source = source;
     std::string key;
     if (name) {
         filled.named = true;
@@ -167,21 +207,28 @@ bool TVekSound::Fill(const std::uint8_t* data, std::size_t size, const std::stri
     }
 
     std::lock_guard<std::recursive_mutex> hold(output->Lock());
-    if (soundCount >= kSlots) return false;
+    if (soundCount >= kSlots) return TWaveRefusal::NoRoom;
     Slot& slot = slots[static_cast<std::size_t>(soundCount)];
     filled.nextVoice = slot.nextVoice;
     slot = std::move(filled);
     if (slot.named) firstSlotByName.try_emplace(std::move(key), soundCount);
     ++soundCount;
-    return true;
+    return TWaveRefusal::None;
 }
 
 bool TVekSound::Load(const std::string& source, const std::string* name) {
     // With every slot taken the load fails whatever the wave: the file is not read for nothing.
-    if (!ready || soundCount >= kSlots) return false;
+    if (!ready || soundCount >= kSlots) return Refuse(TWaveRefusal::NoRoom);
+    // A wave several records name is converted once: the slots share its samples.
+    for (int i = 0; i < soundCount; ++i) {
+        const Slot& loaded = slots[static_cast<std::size_t>(i)];
+        if (!loaded.source.empty() && loaded.source == source) return Refuse(Put(loaded.samples, source, name));
+    }
     platform::Medium wave;
-    if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) return false;
-    return Fill(wave.bytes.data(), wave.bytes.size(), name);
+    if (platform::LoadResourceOrFile("WAVE", source, wave, kMaxWaveBytes) != platform::FileStatus::kRead) {
+        return Refuse(TWaveRefusal::Unreadable);
+    }
+    return Refuse(Fill(wave.bytes.data(), wave.bytes.size(), source, name));
 }
 
 bool TVekSound::CreateBuffer(const std::string& name, const std::string& source) { return Load(source, &name); }
@@ -229,7 +276,8 @@ bool TVekSound::Play(const std::string& name) { return ready && Play(IndexOf(nam
 bool TVekSound::Stop(const std::string& name) { return ready && Stop(IndexOf(name)); }
 bool TVekSound::IsPlaying(const std::string& name) { return ready && IsPlaying(IndexOf(name)); }
 
-// Runs on the audio thread under the output's lock: every playing voice adds its next samples.
+// Runs on the audio thread under the output's lock: every playing voice adds its next samples, or
+// only moves on when nobody hears them (no mix).
 void TVekSound::Mix(std::int32_t* mix, int frames) {
     const std::size_t wanted = static_cast<std::size_t>(frames);
     for (int i = 0; i < soundCount; ++i) {
@@ -237,9 +285,11 @@ void TVekSound::Mix(std::int32_t* mix, int frames) {
         for (Voice& voice : slot.voices) {
             if (!voice.playing) continue;
             const std::size_t n = std::min(wanted, slot.frames - voice.cursor);
-            const std::int16_t* from = slot.samples.data() + voice.cursor * static_cast<std::size_t>(channels);
-            const std::size_t count = n * static_cast<std::size_t>(channels);
-            for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            if (mix) {
+                const std::int16_t* from = slot.samples->data() + voice.cursor * static_cast<std::size_t>(channels);
+                const std::size_t count = n * static_cast<std::size_t>(channels);
+                for (std::size_t k = 0; k < count; ++k) mix[k] += from[k];
+            }
             voice.cursor += n;
             if (voice.cursor >= slot.frames) voice.playing = false;
         }

@@ -4,15 +4,42 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "devices/MediaBudget.h"
 #include "platform/AudioOutput.h"
+
+// Why a wave was not loaded.
+enum class TWaveRefusal {
+    None,
+    NotWave,            // no RIFF header of form WAVE
+    ChunkCut,           // a chunk header, or the part of the format that is read, cut off by the end
+    BadFormatChunk,     // a format chunk too short for its kind
+    NoFormat,           // no format chunk before the scan ends
+    NoSamples,          // no data chunk, or not one whole frame in it
+    UnsupportedFormat,  // compressed, of another format family, or a sample width that is not played
+    BadChannels,        // neither mono nor stereo
+    BadBlockAlign,      // the block alignment is not channels × bytes a sample
+    BadRate,            // outside 100 .. 200 000 Hz
+    Unconvertible,      // longer than a sound effect may be once converted, or no memory for it
+    Unreadable,         // no such resource or file, or a file too large to be a sound effect
+    NoRoom,             // the device is not ready or every slot is taken
+    OverBudget,         // the scene's sounds would pass their total once this one is converted
+};
+
+// The refusal's name as the test inputs spell it ("NoSamples").
+const char* WaveRefusalName(TWaveRefusal refusal);
 
 class TVekSound {
 public:
     static constexpr int kSlots = 16;   // sounds the device holds at once
+    // The converted samples one device holds at once (bytes): 128 MiB is twelve minutes of 44.1 kHz
+    // stereo, far above a scene's effects, and more than the longest sound the device takes (600 s),
+    // so any one sound still loads alone. A wave several records name is converted once and counted once.
+    static constexpr std::uint64_t kSoundBudgetBytes = 128u << 20;
     static constexpr int kVoices = 4;   // overlapping copies of one sound
 
     // What a RIFF/WAVE file says about its samples, as far as playing them needs.
@@ -51,10 +78,12 @@ public:
     bool IsPlaying(int index);
     void SetBits(int value);
 
-    // Reads a RIFF/WAVE file without touching the device: true for 8-, 16-, 24- or 32-bit integer PCM
+    // Reads a RIFF/WAVE file without touching the device: None for 8-, 16-, 24- or 32-bit integer PCM
     // or 32- or 64-bit IEEE float, plain or in the extensible wrapper, mono or stereo, with at least
-    // one whole frame of samples inside the bytes. Compressed formats are refused.
-    static bool ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info);
+    // one whole frame of samples inside the bytes; otherwise why not. Compressed formats are refused.
+    static TWaveRefusal ParseWave(const std::uint8_t* data, std::size_t size, WaveInfo* info);
+    // Why the latest load failed; None after one that succeeded.
+    TWaveRefusal LastRefusal() const { return lastRefusal; }
 
     int SamplingRatio = 22050;
     int Bits = 16;
@@ -69,7 +98,8 @@ private:
     };
     // One copy of the samples, in the output's format, and four play cursors over it.
     struct Slot {
-        std::vector<std::int16_t> samples;
+        std::shared_ptr<const std::vector<std::int16_t>> samples;  // shared by slots of one source
+        std::string source;  // the resource or file it came from; empty from LoadFile
         std::size_t frames = 0;
         std::array<Voice, kVoices> voices{};
         int nextVoice = 0;
@@ -78,7 +108,10 @@ private:
     };
 
     bool Load(const std::string& source, const std::string* name);
-    bool Fill(const std::uint8_t* data, std::size_t size, const std::string* name);
+    TWaveRefusal Fill(const std::uint8_t* data, std::size_t size, const std::string& source, const std::string* name);
+    TWaveRefusal Put(std::shared_ptr<const std::vector<std::int16_t>> samples, const std::string& source,
+                     const std::string* name);
+    bool Refuse(TWaveRefusal refusal);
     int IndexOf(const std::string& name) const;
     void Mix(std::int32_t* mix, int frames);
 
@@ -87,7 +120,9 @@ private:
     platform::AudioOutput::SourceId source = 0;
     int channels = 2;
     int soundCount = 0;
+    TWaveRefusal lastRefusal = TWaveRefusal::None;
     std::array<Slot, kSlots> slots;
     // Folded name to the first slot loaded under it, so that a lookup does not walk the slots.
     std::unordered_map<std::string, int> firstSlotByName;
+    TMediaBudget soundBudget{kSoundBudgetBytes, "sounds"};
 };

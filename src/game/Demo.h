@@ -3,7 +3,7 @@
 // would hold to catch the balloon's row in order, by the shortest walk.
 #include <cstdint>
 
-#include "platform/InputSource.h"
+#include "platform/ScriptedInputSource.h"
 
 class TGameMainMode;
 

@@ -47,7 +47,6 @@ public:
     std::int32_t LastKey() const { return lastKey; }
     const std::uint8_t* Keys() const { return keys; }
     std::int32_t TotalTime() const { return totalTime; }
-    std::int32_t FadeLevel() const { return fadeLevel; }
 
     // A fixed seed for the game's random numbers (--seed); none means the calendar time.
     void SetSeed(std::optional<std::uint32_t> value) { seed = value; }

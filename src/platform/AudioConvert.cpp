@@ -8,26 +8,14 @@
 #include <cstring>
 #include <new>
 
+#include "platform/ByteReader.h"
+
 namespace platform {
 
 namespace {
 
 constexpr int kMinRate = 100;
 constexpr int kMaxRate = 200000;
-
-std::int32_t Le24(const std::uint8_t* p) {
-    // The top byte carries the sign: shifted into the high 24 bits of a 32-bit sample.
-    const std::uint32_t v = (static_cast<std::uint32_t>(p[0]) << 8) | (static_cast<std::uint32_t>(p[1]) << 16) |
-                            (static_cast<std::uint32_t>(p[2]) << 24);
-    return static_cast<std::int32_t>(v);
-}
-
-std::uint32_t Le32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::uint64_t Le64(const std::uint8_t* p) { return Le32(p) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32); }
 
 // SDL's float conversion saturates at ±1 but does not know NaN: every sample is made finite here.
 float Sane(double v) {
@@ -49,24 +37,25 @@ void Stage(const SampleFormat& in, const std::uint8_t* data, std::size_t frames,
     }
     staged.resize(std::max(samples * 4, room));
     std::uint8_t* to = staged.data();
+    const ByteSpan file(data, samples * width);
     if (in.encoding == SampleFormat::Encoding::kInteger) {
         for (std::size_t i = 0; i < samples; ++i) {
-            const std::uint8_t* p = data + i * width;
-            const std::int32_t v = in.bits == 24 ? Le24(p) : static_cast<std::int32_t>(Le32(p));
+            // 24-bit samples go into the high bytes, where their top byte carries the sign.
+            const std::uint32_t raw = in.bits == 24 ? Le24(file, i * width) << 8 : Le32(file, i * width);
+            const auto v = static_cast<std::int32_t>(raw);
             std::memcpy(to + i * 4, &v, 4);
         }
         return;
     }
     for (std::size_t i = 0; i < samples; ++i) {
-        const std::uint8_t* p = data + i * width;
         double v = 0;
         if (in.bits == 32) {
-            const std::uint32_t raw = Le32(p);
+            const std::uint32_t raw = Le32(file, i * width);
             float f;
             std::memcpy(&f, &raw, 4);
             v = f;
         } else {
-            const std::uint64_t raw = Le64(p);
+            const std::uint64_t raw = Le64(file, i * width);
             std::memcpy(&v, &raw, 8);
         }
         const float f = Sane(v);

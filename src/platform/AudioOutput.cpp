@@ -72,12 +72,26 @@ public:
     std::recursive_mutex& Lock() override { return mutex; }
 
     void RenderOffline(int frames, std::vector<std::int16_t>* sink) override {
+        if (!sink) {
+            Elapse(frames);
+            return;
+        }
         std::vector<std::int16_t> chunk;
         while (frames > 0) {
             const int n = std::min(frames, kChunkFrames);
             chunk.resize(static_cast<std::size_t>(n * channels));
             RenderStep(chunk.data(), n);
-            if (sink) sink->insert(sink->end(), chunk.begin(), chunk.end());
+            sink->insert(sink->end(), chunk.begin(), chunk.end());
+            frames -= n;
+        }
+    }
+
+    // The render steps nobody hears: in the same steps, every source moves on without making samples.
+    void Elapse(int frames) {
+        while (frames > 0) {
+            const int n = std::min(frames, kChunkFrames);
+            std::lock_guard<std::recursive_mutex> hold(mutex);
+            for (SourceEntry& entry : sources) entry.source(nullptr, n);
             frames -= n;
         }
     }
@@ -222,15 +236,6 @@ private:
     std::vector<std::int16_t> scratch;
 };
 
-void Put16(std::FILE* f, std::uint32_t v) {
-    const unsigned char b[2] = {static_cast<unsigned char>(v & 0xFF), static_cast<unsigned char>((v >> 8) & 0xFF)};
-    std::fwrite(b, 1, 2, f);
-}
-void Put32(std::FILE* f, std::uint32_t v) {
-    Put16(f, v & 0xFFFF);
-    Put16(f, v >> 16);
-}
-
 }  // namespace
 
 void AudioOutput::SetVolume(int percent) { volume = std::clamp(percent, 0, 100); }
@@ -250,31 +255,6 @@ std::unique_ptr<AudioOutput> AudioOutput::OpenOffline(int rate, int bits, bool s
         if (std::strcmp(solo, "effects") == 0) output->SetSolo(&effects);
     }
     return output;
-}
-
-bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& samples, int rate, int channels) {
-    if (rate <= 0 || channels <= 0) return false;
-    const std::uint64_t dataBytes = samples.size() * sizeof(std::int16_t);
-    if (dataBytes > 0xFFFFFFFFull - 36) return false;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const std::uint32_t blockAlign = static_cast<std::uint32_t>(channels) * 2;
-    std::fwrite("RIFF", 1, 4, f);
-    Put32(f, static_cast<std::uint32_t>(36 + dataBytes));
-    std::fwrite("WAVEfmt ", 1, 8, f);
-    Put32(f, 16);
-    Put16(f, 1);
-    Put16(f, static_cast<std::uint32_t>(channels));
-    Put32(f, static_cast<std::uint32_t>(rate));
-    Put32(f, static_cast<std::uint32_t>(rate) * blockAlign);
-    Put16(f, blockAlign);
-    Put16(f, 16);
-    std::fwrite("data", 1, 4, f);
-    Put32(f, static_cast<std::uint32_t>(dataBytes));
-    // Little-endian on disk, whatever the host.
-    for (std::int16_t s : samples) Put16(f, static_cast<std::uint16_t>(s));
-    const bool ok = std::ferror(f) == 0;
-    return std::fclose(f) == 0 && ok;
 }
 
 }  // namespace platform

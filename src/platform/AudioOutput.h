@@ -16,6 +16,8 @@ public:
     // Something that adds its samples into the output: the sound device's voices, the synthesizer.
     // `mix` holds frames × channels 32-bit accumulators; after every source the sum is scaled by the
     // volume and goes through the limiter (platform/Limiter.h), so it never reaches full scale.
+    // `mix` is null when nobody hears the output (an offline render with nowhere to put the samples):
+    // the source then moves on by `frames` as if it had added them, without making them.
     using Source = std::function<void(std::int32_t* mix, int frames)>;
     using SourceId = std::uint64_t;
     // What a source plays, so that one share of the mix can be heard alone (SetSolo).
@@ -55,7 +57,9 @@ public:
     // The lock the render step holds; whoever changes what a source reads takes it too.
     virtual std::recursive_mutex& Lock() = 0;
 
-    // Renders `frames` frames of 16-bit interleaved output, appending them to `sink` when given.
+    // Renders `frames` frames of 16-bit interleaved output, appending them to `sink`. Without a sink
+    // nobody hears them: the sources only move on in time (see Source), so a headless run costs no
+    // synthesis, and the limiter's state is that of the last frames heard.
     virtual void RenderOffline(int frames, std::vector<std::int16_t>* sink) = 0;
 
     // A paused device renders nothing, so every voice and the song stand still where they are and
@@ -72,8 +76,5 @@ protected:
     std::atomic<int> volume{100};
     std::atomic<bool> muted{false};
 };
-
-// A 16-bit PCM WAV file of interleaved samples.
-bool WriteWav16(const std::string& path, const std::vector<std::int16_t>& samples, int rate, int channels);
 
 }  // namespace platform

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,9 +53,6 @@ struct FluidSynthOutput::State {
     fluid_settings_t* settings = nullptr;
     fluid_synth_t* synth = nullptr;
     std::thread loader;
-    std::mutex mutex;
-    std::condition_variable done;
-    bool finished = false;
     std::atomic<bool> loaded{false};
     bool chorusOn = false;
     std::vector<float> left, right;
@@ -70,9 +66,6 @@ struct FluidSynthOutput::State {
     void Load(const std::string& path) {
         const bool ok = fluid_synth_sfload(synth, path.c_str(), 1) != FLUID_FAILED;
         loaded = ok;
-        std::lock_guard<std::mutex> hold(mutex);
-        finished = true;
-        done.notify_all();
     }
 };
 
@@ -143,15 +136,6 @@ bool FluidSynthOutput::Open(std::string* error) {
     state = std::move(s);
     return true;
 }
-
-bool FluidSynthOutput::WaitForSoundFont() {
-    if (!state) return false;
-    std::unique_lock<std::mutex> hold(state->mutex);
-    state->done.wait(hold, [this] { return state->finished; });
-    return state->loaded;
-}
-
-bool FluidSynthOutput::SoundFontLoaded() const { return state && state->loaded; }
 
 void FluidSynthOutput::ShortMsg(std::uint32_t packed) {
     if (!state) return;

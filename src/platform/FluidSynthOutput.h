@@ -28,11 +28,6 @@ public:
     void Reset() override;
     void Render(std::int32_t* mix, int frames, int channels) override;
 
-    // Blocks until a background load has ended; true when the SoundFont is in.
-    bool WaitForSoundFont();
-    bool SoundFontLoaded() const;
-    const std::string& SoundFontPath() const { return soundFont; }
-
     // The synthesizer for an audio output: at its rate, and waiting for the SoundFont when the output
     // renders offline, so that every offline run sounds the same from its first frame.
     static std::unique_ptr<FluidSynthOutput> For(const AudioOutput& output);

@@ -1,6 +1,6 @@
 #include "platform/Keycodes.h"
 
-#include <SDL2/SDL_scancode.h>
+#include <SDL_scancode.h>
 
 #include <array>
 

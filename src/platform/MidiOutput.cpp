@@ -39,7 +39,7 @@ bool MidiRecorder::Open(std::string* error) {
 
 void MidiRecorder::ShortMsg(std::uint32_t packed) {
     MidiMessage m;
-    m.kind = MidiMessage::Kind::Short;
+    m.kind = MidiMessage::Kind::kShort;
     m.packed = packed;
     m.pass = pass;
     log->Add(std::move(m));
@@ -47,7 +47,7 @@ void MidiRecorder::ShortMsg(std::uint32_t packed) {
 
 void MidiRecorder::LongMsg(const std::uint8_t* data, std::size_t size) {
     MidiMessage m;
-    m.kind = MidiMessage::Kind::Long;
+    m.kind = MidiMessage::Kind::kLong;
     if (data && size > 0) m.bytes.assign(data, data + size);
     m.pass = pass;
     log->Add(std::move(m));
@@ -55,7 +55,7 @@ void MidiRecorder::LongMsg(const std::uint8_t* data, std::size_t size) {
 
 void MidiRecorder::Reset() {
     MidiMessage m;
-    m.kind = MidiMessage::Kind::Reset;
+    m.kind = MidiMessage::Kind::kReset;
     m.pass = pass;
     log->Add(std::move(m));
 }

@@ -33,8 +33,8 @@ public:
 void AppendResetMessages(std::vector<std::uint32_t>& out);
 
 struct MidiMessage {
-    enum class Kind { Short, Long, Reset };
-    Kind kind = Kind::Short;
+    enum class Kind { kShort, kLong, kReset };
+    Kind kind = Kind::kShort;
     std::uint32_t packed = 0;        // Short: status | data 1 << 8 | data 2 << 16
     std::vector<std::uint8_t> bytes;  // Long: the whole message
     std::uint64_t pass = 0;           // the pass that sent it; 0 when sent outside every pass

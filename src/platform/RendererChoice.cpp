@@ -1,6 +1,6 @@
 #include "platform/RendererChoice.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <algorithm>
 #include <cctype>

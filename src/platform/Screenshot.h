@@ -1,20 +1,10 @@
 #pragma once
-// Saving the picture as a PNG and choosing where the player's captures go: the user's pictures folder
-// and a name made of the moment that never overwrites an earlier capture.
-#include <cstdint>
+// Where the player's captures may go: the user's pictures folder, and a name made of the moment that
+// never overwrites an earlier capture.
 #include <ctime>
 #include <string>
-#include <vector>
 
 namespace platform {
-
-// The largest picture side SavePng writes (pixels, after scaling).
-constexpr int kMaxSavedSide = 16384;
-
-// Writes `rgb` (0xRRGGBB, row by row, width × height) as a PNG, every pixel a scale × scale square.
-// False with one English line in *error (when given) for a bad size or a file that cannot be written.
-bool SavePng(const std::string& path, const std::vector<std::uint32_t>& rgb, int width, int height, int scale,
-             std::string* error);
 
 // The user's pictures folder: what `xdg-user-dir PICTURES` answers when that is a folder other than the
 // home folder (its answer when no pictures folder is set), else ~/Pictures when it exists, else the

@@ -2,8 +2,9 @@
 // The real keyboard and joystick behind the input device: SDL's keyboard state by DirectInput code,
 // and the first game controller (or, failing one, the first raw joystick). Runs on the window thread,
 // which pumps SDL's events.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
+#include "platform/KeySwallow.h"
 #include "platform/InputSource.h"
 
 namespace platform {

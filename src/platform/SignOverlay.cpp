@@ -51,29 +51,24 @@ void SignOverlay::Set(SignPlace place, const std::string& utf8Text) {
 }
 
 void SignOverlay::Place(const SDL_Rect& d, int unit, int outWidth, int outHeight) {
-    const int margin = 4 * unit;
-    for (std::size_t i = 0; i < signs.size(); ++i) {
-        SignState& sign = signs[i];
+    unit = std::max(1, unit);
+    // The signs are laid out in the picture's own pixels, every one `unit` output pixels wide.
+    const int width = std::max(1, d.w / unit), height = std::max(1, d.h / unit);
+    for (SignState& sign : signs) {
         sign.rect = SDL_Rect{0, 0, 0, 0};
         if (sign.text.empty()) continue;
-        const auto place = static_cast<SignPlace>(i);
-        int maxWidth = d.w - 2 * margin, maxHeight = d.h - 2 * margin;
-        if (place == SignPlace::kTopRight) maxWidth = d.w / 2, maxHeight = d.h / 4;
-        if (place == SignPlace::kBottom) maxHeight = d.h / 3;
-        if (!sign.image || sign.imageUnit != unit || sign.imageMaxWidth != maxWidth || sign.imageMaxHeight != maxHeight) {
+        const auto place = static_cast<SignPlace>(&sign - signs.data());
+        if (!sign.image || sign.imageUnit != unit || sign.imageMaxWidth != width || sign.imageMaxHeight != height) {
             Free(sign);
-            sign.image = painter.Paint(place, sign.text, unit, maxWidth, maxHeight);
+            sign.image = painter.Paint(place, sign.text, width, height, unit, &sign.at);
             sign.imageUnit = unit;
-            sign.imageMaxWidth = maxWidth;
-            sign.imageMaxHeight = maxHeight;
+            sign.imageMaxWidth = width;
+            sign.imageMaxHeight = height;
         }
         if (!sign.image) continue;
-        const int w = sign.image->w, h = sign.image->h;
-        SDL_Rect r{d.x + (d.w - w) / 2, d.y + (d.h - h) / 2, w, h};
-        if (place == SignPlace::kTopRight) r.x = d.x + d.w - margin - w, r.y = d.y + margin;
-        if (place == SignPlace::kBottom) r.y = d.y + d.h - margin - h;
+        const SDL_Rect r{d.x + sign.at.x, d.y + sign.at.y, sign.image->w, sign.image->h};
         sign.rect = Clip(r, outWidth, outHeight);
-        if (sign.rect.w < w || sign.rect.h < h) sign.rect = r;  // SDL clips the blit; keep the sign's own size
+        if (sign.rect.w < r.w || sign.rect.h < r.h) sign.rect = r;  // SDL clips the blit; keep the sign's own size
     }
 }
 

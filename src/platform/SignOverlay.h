@@ -1,9 +1,9 @@
 #pragma once
-// The shell's signs (pause, volume, messages) over the window's picture: painted at the window's own
-// pixels, laid out around the picture so that they hide none of the score, and never drawn into the
+// The shell's signs (pause, volume, messages) over the window's picture: painted at the picture's own
+// scale, laid out so that they hide none of the score, time, level and lives, and never drawn into the
 // picture itself. On the software path the overlay keeps the picture's pixels under each sign, so that
 // the next frame can take the sign off again and a read-back can see the picture alone.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <array>
 #include <cstdint>
@@ -26,6 +26,7 @@ public:
     // Lays the signs out over the picture at `picture` in an output of `outWidth` × `outHeight`,
     // `unit` output pixels to a picture pixel; a sign is painted again only when its unit or room changed.
     void Place(const SDL_Rect& picture, int unit, int outWidth, int outHeight);
+    const std::string& Text(SignPlace place) const { return signs[Index(place)].text; }
     // Where the sign went at the last Place (empty when none), in output pixels.
     SDL_Rect Rect(SignPlace place) const { return signs[Index(place)].rect; }
 
@@ -47,7 +48,8 @@ private:
         std::string text;
         SDL_Surface* image = nullptr;   // painted for `imageUnit` and `imageMaxWidth`
         SDL_Texture* texture = nullptr;  // accelerated path
-        int imageUnit = 0, imageMaxWidth = 0, imageMaxHeight = 0;
+        int imageUnit = 0, imageMaxWidth = 0, imageMaxHeight = 0;  // the unit and picture size painted for
+        SDL_Point at{0, 0};  // where the painter put it, from the picture's corner
         SDL_Rect rect{0, 0, 0, 0};
         SDL_Rect savedRect{0, 0, 0, 0};   // software path: where `under` was taken from
         std::vector<std::uint8_t> under;  // software path: the picture's pixels under the sign

@@ -3,7 +3,7 @@
 // straight into a target surface (the window's), each enlarged row built once, in the target's format,
 // and copied for the rows that repeat it. Only the rows that changed since the last picture need to be
 // enlarged again: most of a frame is the frame before.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdint>
 #include <utility>

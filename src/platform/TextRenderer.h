@@ -5,15 +5,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TextEncoding.h"
+
 struct SDL_Surface;
 typedef struct _TTF_Font TTF_Font;
 
 namespace platform {
 
-// Shift-JIS (code page 932) bytes as UTF-8; a byte sequence that is not valid Shift-JIS becomes '?'.
-std::string ShiftJisToUtf8(std::string_view bytes);
-
-// The font file text is drawn with, or an empty string when none of the known faces is installed.
+// The font file text is drawn with, or an empty string when none of the known faces is installed (in
+// the browser, always: the page carries no TrueType engine, web/platform/TextRenderer.cpp).
 std::string TextFontPath();
 
 class TextRenderer {

@@ -1,7 +1,7 @@
 #pragma once
 // The accelerated path's enlarger: the back buffer goes up as one streaming texture a frame and the
 // GPU enlarges it into the picture's rectangle (nearest-neighbour, as the window asks the renderer).
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdint>
 

@@ -31,6 +31,9 @@ bool PeriodicTimer::Start(std::uint32_t periodMs, Callback newCallback) {
         callback = std::move(newCallback);
     }
     running = true;
+    // Held while `thread` is set: the new thread waits for it before its first tick, so a callback
+    // that stops its own timer never reads `thread` while it is being assigned.
+    std::lock_guard<std::mutex> lock(mutex);
     thread = std::thread([this, periodMs] { Run(periodMs); });
     return true;
 }

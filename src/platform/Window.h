@@ -4,12 +4,13 @@
 // volume, messages) over that picture without touching the back buffer.
 //
 // Two ways to the screen, chosen by platform::ChooseRenderer before the window is made:
-//  - software: the picture is enlarged by whole numbers straight into the window's surface (each
-//    enlarged row built once, then copied for the repeated rows) and only the picture's rectangle is
-//    pushed; the black around it is drawn only when the window's size changes;
-//  - accelerated: one texture upload a frame, the GPU enlarges it.
+//  - software (SoftwareEnlarger): the picture is enlarged by whole numbers straight into the window's
+//    surface and only the rows that changed are pushed; the black around it is drawn only when the
+//    window's size changes;
+//  - accelerated (TextureEnlarger): one texture upload a frame, the GPU enlarges it.
+// The signs are the SignOverlay's; the window lays the picture out and reads it back.
 // Either way a repaint reuses the last picture; it is enlarged again only when the size changed.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdint>
 #include <memory>
@@ -55,6 +56,7 @@ public:
     void Repaint();
     // Sets the sign at that place; "" removes it. Shown from the next Present or Repaint.
     void SetSign(SignPlace place, const std::string& utf8Text) { overlay.Set(place, utf8Text); }
+    const std::string& Sign(SignPlace place) const { return overlay.Text(place); }
 
     void ToggleFullScreen();
     bool IsFullScreen() const;

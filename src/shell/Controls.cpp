@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/AudioOutput.h"
+#include "platform/Captures.h"
 #include "platform/ClipRecorder.h"
 #include "platform/Screenshot.h"
 #include "platform/SdlInput.h"
@@ -166,7 +167,7 @@ void TControls::SaveScreenshot() {
         ShowSign(platform::SignPlace::kTopRight, "No picture yet", kSignMs);
         return;
     }
-    const std::string folder = platform::PicturesFolder();
+    const std::string folder = platform::CapturesFolder();
     const std::string name =
         platform::UnusedPath(folder, platform::TimestampedName("pelloro", std::time(nullptr), ".png"));
     std::string error;
@@ -178,24 +179,24 @@ void TControls::SaveScreenshot() {
     }
     if (!ok) {
         std::fprintf(stderr, "pelloro: the screenshot was not saved: %s\n", error.c_str());
-        ShowSign(platform::SignPlace::kTopRight, "Screenshot not saved", kSignMs);
+        ShowSign(platform::SignPlace::kBottom, "Screenshot not saved: " + error, kBannerMs);
         return;
     }
     std::fprintf(stderr, "pelloro: saved %s\n", name.c_str());
-    ShowSign(platform::SignPlace::kTopRight, "Saved " + name.substr(name.rfind('/') + 1), kSignMs);
+    ShowSign(platform::SignPlace::kTopRight, "Saved to " + platform::ShownPath(name), kSavedSignMs);
 }
 
 void TControls::ToggleClip() {
     if (clip && clip->IsRecording()) {
-        StopClip("Clip saved");
+        StopClip("");
         return;
     }
     if (!clip) clip = std::make_unique<platform::ClipRecorder>();
-    clipPath = platform::UnusedPath(platform::PicturesFolder(),
+    clipPath = platform::UnusedPath(platform::CapturesFolder(),
                                     platform::TimestampedName("pelloro", std::time(nullptr), ".gif"));
     if (!clip->Start(clipPath)) {
         std::fprintf(stderr, "pelloro: cannot record the clip %s: %s\n", clipPath.c_str(), clip->Error().c_str());
-        ShowSign(platform::SignPlace::kTopRight, "Cannot record", kSignMs);
+        ShowSign(platform::SignPlace::kBottom, "Cannot record a clip: " + clip->Error(), kBannerMs);
         return;
     }
     ShowSign(platform::SignPlace::kTopRight, "\u25CF REC", 0);
@@ -204,12 +205,12 @@ void TControls::ToggleClip() {
 void TControls::StopClip(const std::string& how) {
     if (!clip->Stop()) {
         std::fprintf(stderr, "pelloro: the clip %s was not written: %s\n", clipPath.c_str(), clip->Error().c_str());
-        ShowSign(platform::SignPlace::kTopRight, "Clip not saved", kSignMs);
+        ShowSign(platform::SignPlace::kBottom, "Clip not saved: " + clip->Error(), kBannerMs);
         return;
     }
     std::fprintf(stderr, "pelloro: saved %s (%d frames)%s%s\n", clipPath.c_str(), clip->FrameCount(),
                  clip->Error().empty() ? "" : "; ", clip->Error().c_str());
-    ShowSign(platform::SignPlace::kTopRight, how, kSignMs);
+    ShowSign(platform::SignPlace::kTopRight, "Clip" + how + " saved to " + platform::ShownPath(clipPath), kSavedSignMs);
 }
 
 void TControls::AfterFrame() {
@@ -218,6 +219,6 @@ void TControls::AfterFrame() {
     if (!PictureOf(form.Draw().BackBuffer(), picture)) return;
     if (!clip->AddFrame(picture, form.Draw().SurfaceWidth(), form.Draw().SurfaceHeight())) {
         // Full after 30 s, or ended early (the encoder fell behind): either way the clip is whole.
-        StopClip(clip->FrameCount() >= platform::ClipRecorder::kMaxFrames ? "Clip saved (30 s)" : "Clip saved (ended early)");
+        StopClip(clip->FrameCount() >= platform::ClipRecorder::kMaxFrames ? " of 30 s" : " (ended early)");
     }
 }

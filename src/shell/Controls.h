@@ -18,6 +18,7 @@ class TMainForm;
 class TControls {
 public:
     static constexpr std::uint32_t kSignMs = 1200;     // a status sign stays this long
+    static constexpr std::uint32_t kSavedSignMs = 4000;  // long enough to read where a capture went
     static constexpr std::uint32_t kBannerMs = 6000;   // a non-fatal message stays this long
     static constexpr int kVolumeStep = 10;             // percent
 
@@ -46,6 +47,7 @@ private:
     void HandleKey(const SDL_KeyboardEvent& key);
     void SaveScreenshot();
     void ToggleClip();
+    // `how`: what the sign adds about the clip's end (" of 30 s"), "" when the player stopped it.
     void StopClip(const std::string& how);
 
     TMainForm& form;

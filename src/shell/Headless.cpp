@@ -5,15 +5,23 @@
 #include "platform/AudioOutput.h"
 #include "shell/Mainunit.h"
 
-THeadless::THeadless(TMainForm& form, const TTestHooks& options) : form(form), options(options) {}
+THeadless::THeadless(TMainForm& form, const TTestHooks& options) : form(form), options(options) {
+    platform::AudioOutput* audio = form.Audio();
+    if (!options.audioOut.empty() && audio) {
+        wav = std::make_unique<platform::WavWriter>(options.audioOut, audio->Rate(), audio->Channels());
+    }
+}
 
 bool THeadless::RunFrame() {
     if (writeFailed) return false;
     form.HITimerTimer(nullptr);
     if (!form.FrameError().empty()) return false;
     if (platform::AudioOutput* audio = form.Audio()) {
+        // Without --audio-out nobody hears the samples: the output only moves the sound on in time.
+        rendered.clear();
         audio->RenderOffline(audio->Rate() * static_cast<int>(TMainForm::kFrameInterval) / 1000,
-                             options.audioOut.empty() ? nullptr : &rendered);
+                             wav ? &rendered : nullptr);
+        if (wav) wav->Append(rendered.data(), rendered.size());
     }
     // Every K-th frame, named by its number in the trace (frames count from 0), so that a trace and
     // its pictures line up.
@@ -33,8 +41,12 @@ bool THeadless::RunFrame() {
 int THeadless::Run() {
     while (form.FrameNumber() < options.frames && RunFrame()) {
     }
-    // A failed frame is the one thing to report; the main window says what it was.
-    if (writeFailed || !form.FrameError().empty()) return 1;
+    // A failed frame is the one thing to report; the main window says what it was. The sound of the
+    // frames before it is still a whole file.
+    if (writeFailed || !form.FrameError().empty()) {
+        if (wav) wav->Finish();
+        return 1;
+    }
     int status = 0;
     if (!options.screenshot.empty()) {
         if (form.Draw().PresentCount() == 0) {
@@ -47,9 +59,7 @@ int THeadless::Run() {
             status = 1;
         }
     }
-    platform::AudioOutput* audio = form.Audio();
-    if (!options.audioOut.empty() && audio &&
-        !platform::WriteWav16(options.audioOut, rendered, audio->Rate(), audio->Channels())) {
+    if (wav && !wav->Finish()) {
         std::fprintf(stderr, "pelloro: cannot write the audio %s; check the folder and free space\n",
                      options.audioOut.c_str());
         status = 1;

@@ -66,7 +66,7 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tes
         std::fprintf(stderr, "pelloro: PELLORO_SOUNDFONT names %s, which is not a SoundFont file; trying the default\n",
                      rejected.c_str());
     }
-    TVekMidi::SetMessageHandler([this](const std::string& message) {
+    const TVekMidi::MessageHandler showMidiMessage = [this](const std::string& message) {
         const std::string advice = audio ? platform::FluidSynthOutput::Advice()
                                          : "the music plays through the audio output, and none could be opened";
         std::fprintf(stderr, "%s\npelloro: %s\n", message.c_str(), advice.c_str());
@@ -80,16 +80,14 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tes
             SDL_PumpEvents();
             SDL_FlushEvent(SDL_WINDOWEVENT);
         }
-    });
+    };
 
     // 2.–5. The devices, in this order; a device that fails stays not ready and the game runs without it.
-    startupLog.push_back(VekDraw.Init(window.get()) ? "draw" : "draw (not ready)");
+    VekDraw.Init(window.get());
     if (sdlInput && !options.player.demo && !options.platform.scriptedKeys) inputSwitch.Use(sdlInput.get());
-    startupLog.push_back(VekInput.Init(&inputSwitch) ? "input" : "input (not ready)");
-    startupLog.push_back(VekSound.Init(audio.get()) ? "sound" : "sound (not ready)");
-    startupLog.push_back(VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get())
-                             ? "midi"
-                             : "midi (not ready)");
+    VekInput.Init(&inputSwitch);
+    VekSound.Init(audio.get());
+    VekMidi.Init(audio ? platform::FluidSynthOutput::For(*audio) : nullptr, false, audio.get(), showMidiMessage);
 
     // 6. Space, B and Enter on the three action buttons; a failed input device keeps no map.
     InputState keyMap;
@@ -99,19 +97,16 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tes
         keyMap[6] = platform::kDikReturn;
         VekInput.SetKeys(keyMap);
     }
-    startupLog.push_back("keys");
 
     // 7.–8. The kernel over the devices, then the root mode over the kernel.
     kernel = std::make_unique<TKernel>(&VekDraw, &VekSound, &VekInput, &VekMidi);
     kernel->SetSeed(options.player.seed);
-    startupLog.push_back("kernel");
     root = std::make_unique<TGameMgrMode>(nullptr, kernel.get(), 0);
     root->SetMainModeFactory([this](TGameMode* parent, TKernel* k, std::int32_t param) {
         auto mode = std::make_unique<TGameMainMode>(parent, k, param);
         mainMode = mode.get();
         return mode;
     });
-    startupLog.push_back("root");
 
     if (options.player.demo) pilot = std::make_unique<TDemoPilot>();
 
@@ -121,13 +116,11 @@ TMainForm::TMainForm(const TMainOptions& opts) : options(opts), HITimer(opts.tes
     } else if (options.platform.frameClock) {
         HITimer.SetEnabled(true);
         HITimer.Start();
-        startupLog.push_back("timer");
     }
 }
 
 TMainForm::~TMainForm() {
     FormDestroy();
-    TVekMidi::SetMessageHandler(nullptr);
     VekMidi.CleanUp();
     VekSound.ReleaseAll();
     VekInput.ReleaseAll();

@@ -15,7 +15,8 @@
 #include "devices/Veksound.h"
 #include "kernel/Gamemgr.h"
 #include "kernel/Kernel.h"
-#include "platform/InputSource.h"
+#include "platform/ScriptedInputSource.h"
+#include "platform/SwitchedInputSource.h"
 #include "shell/Headless.h"
 #include "shell/Htimer.h"
 #include "shell/Keyscript.h"
@@ -88,7 +89,6 @@ public:
     platform::AudioOutput* Audio() const { return audio.get(); }
     std::int64_t FrameNumber() const { return frameNumber; }
     const std::string& FrameError() const { return frameError; }
-    const std::vector<std::string>& StartupLog() const { return startupLog; }
     // Called before every frame's poll, after the key script and the demo pilot.
     std::function<void(TMainForm&)> BeforeFrame;
     // Called after every frame: the trace writer.
@@ -131,7 +131,6 @@ private:
     std::int64_t frameNumber = 0;
     std::string frameError;
     std::string frameAdvice;  // an English line of what to do, beside a data error's own message
-    std::vector<std::string> startupLog;
 };
 
 // Standard error always (the message, then the advice on a line of its own), and a message box where

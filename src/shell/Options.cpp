@@ -4,8 +4,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string_view>
+
+#include "platform/MessageText.h"
+#include "platform/Resources.h"
 
 namespace {
 
@@ -19,9 +21,9 @@ const char kUsage[] =
     "but unused; a joystick or game controller works too (stick or D-pad, first button = Space).\n"
     "P, Pause or Esc pause and resume; Ctrl+Q quits; M mutes, - and + change the volume;\n"
     "F11 or Alt+Enter toggles full screen; F12 saves a screenshot and F9 starts and stops a\n"
-    "clip (PNG and GIF in your pictures folder). The keyboard is read only while the window\n"
-    "has the focus, so the game pauses when it loses it; any key plays on. In --demo, your\n"
-    "first key hands the game to you.\n"
+    "clip (PNG and GIF in Pelloro in your pictures folder). The keyboard is read only while\n"
+    "the window has the focus, so the game pauses when it loses it; any key or a click plays\n"
+    "on. In --demo, your first key or click hands the game to you.\n"
     "\n"
     "Options:\n"
     "  --scale N              window size: N times 320 x 240 (1-8; default: the largest\n"
@@ -52,11 +54,22 @@ const char kUsage[] =
     "Exit status: 0 when the window was closed (or the headless run ended), 1 on an error,\n"
     "2 on a bad command line.\n";
 
-bool ParseInt(const char* text, long long low, long long high, long long& value) {
-    char* end = nullptr;
+// The largest K of --screenshot-every (K is held in an int).
+constexpr long long kMaxScreenshotEvery = 1LL << 30;
+
+// A whole number from low to high, or else why not: empty when `text` is one.
+std::string ParseInt(const char* text, long long low, long long high, long long& value) {
+    const std::string range = "a whole number from " + std::to_string(low) + " to " + std::to_string(high);
+    const std::string_view digits = *text == '-' ? text + 1 : text;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
+        return range + ", not '" + platform::Utf8ForMessage(text) + "'";
+    }
     errno = 0;
-    value = std::strtoll(text, &end, 10);
-    return errno == 0 && end != text && *end == '\0' && value >= low && value <= high;
+    value = std::strtoll(text, nullptr, 10);
+    if (errno == ERANGE || value < low || value > high) {
+        return range + "; '" + platform::Utf8ForMessage(text) + "' is out of range";
+    }
+    return {};
 }
 
 TCommandLine Bad(TCommandLine line, const std::string& problem, bool outside = false) {
@@ -95,19 +108,20 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv, const TPlatform
             line.action = TCommandLine::TAction::kVersion;
             return line;
         } else if (arg == "--scale") {
-            if (!needs(1) || !ParseInt(argv[++i], 1, 8, value)) return Bad(line, "--scale needs a number from 1 to 8");
+            if (!needs(1)) return Bad(line, "--scale needs a number from 1 to 8");
+            if (auto why = ParseInt(argv[++i], 1, 8, value); !why.empty()) return Bad(line, "--scale needs " + why);
             player.scale = static_cast<int>(value);
         } else if (arg == "--no-auto-pause") {
             player.autoPause = false;
         } else if (arg == "--fullscreen") {
             player.fullScreen = true;
         } else if (arg == "--volume") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, 100, value)) return Bad(line, "--volume needs a number from 0 to 100");
+            if (!needs(1)) return Bad(line, "--volume needs a number from 0 to 100");
+            if (auto why = ParseInt(argv[++i], 0, 100, value); !why.empty()) return Bad(line, "--volume needs " + why);
             player.volume = static_cast<int>(value);
         } else if (arg == "--seed") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, 4294967295LL, value)) {
-                return Bad(line, "--seed needs a number from 0 to 4294967295");
-            }
+            if (!needs(1)) return Bad(line, "--seed needs a number from 0 to 4294967295");
+            if (auto why = ParseInt(argv[++i], 0, 4294967295LL, value); !why.empty()) return Bad(line, "--seed needs " + why);
             player.seed = static_cast<std::uint32_t>(value);
         } else if (arg == "--verbose") {
             player.verbose = true;
@@ -116,7 +130,8 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv, const TPlatform
         } else if (arg == "--headless") {
             test.headless = true;
         } else if (arg == "--frames") {
-            if (!needs(1) || !ParseInt(argv[++i], 0, kMaxFrame, value)) return Bad(line, "--frames needs a number");
+            if (!needs(1)) return Bad(line, "--frames needs a number from 0 to " + std::to_string(kMaxFrame));
+            if (auto why = ParseInt(argv[++i], 0, kMaxFrame, value); !why.empty()) return Bad(line, "--frames needs " + why);
             test.frames = value;
             framesGiven = true;
         } else if (arg == "--keys") {
@@ -127,8 +142,8 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv, const TPlatform
             test.screenshot = argv[++i];
         } else if (arg == "--screenshot-every") {
             if (!needs(2)) return Bad(line, "--screenshot-every needs K and DIR");
-            if (!ParseInt(argv[i + 1], 1, 1LL << 30, value)) {
-                return Bad(line, std::string("--screenshot-every needs K of at least 1, not '") + argv[i + 1] + "'");
+            if (auto why = ParseInt(argv[i + 1], 1, kMaxScreenshotEvery, value); !why.empty()) {
+                return Bad(line, "--screenshot-every needs K as " + why);
             }
             test.screenshotEvery = static_cast<int>(value);
             test.screenshotDir = argv[i + 2];
@@ -160,12 +175,25 @@ TCommandLine ParseCommandLine(int argc, const char* const* argv, const TPlatform
     if (!keysFile.empty()) {
         std::error_code ec;
         if (std::filesystem::is_directory(keysFile, ec)) return Bad(line, "the key script " + keysFile + " is a folder, not a file");
-        std::ifstream in(keysFile, std::ios::binary);
-        if (!in) return Bad(line, "cannot read the key script " + keysFile);
-        std::stringstream text;
-        text << in.rdbuf();
+        std::vector<std::uint8_t> bytes;
+        switch (platform::ReadFile(keysFile, bytes)) {
+        case platform::FileStatus::kRead:
+            break;
+        case platform::FileStatus::kMissing:
+            if (std::filesystem::exists(keysFile, ec)) {
+                return Bad(line, "the key script " + keysFile + " is not a regular file; write the events into a file");
+            }
+            return Bad(line, "the key script " + keysFile + " does not exist");
+        case platform::FileStatus::kTooLarge:
+            return Bad(line, "the key script " + keysFile + " is larger than " +
+                                 std::to_string(platform::kMaxFileBytes >> 20) + " MiB; no run needs that many events");
+        case platform::FileStatus::kUnreadable:
+            return Bad(line, "cannot read the key script " + keysFile + "; check its permissions");
+        }
         std::string error;
-        if (!ParseKeyScript(text.str(), test.keys, error)) return Bad(line, keysFile + ": " + error);
+        if (!ParseKeyScript(std::string(bytes.begin(), bytes.end()), test.keys, error)) {
+            return Bad(line, keysFile + ": " + error);
+        }
         if (windowScripts) line.options.platform.scriptedKeys = true;
     }
     return line;

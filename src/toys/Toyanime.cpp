@@ -5,7 +5,7 @@
 
 #include "data/Texdb.h"
 #include "data/Toybox.h"
-#include "kernel/Wrap.h"
+#include "toys/Wrap.h"
 #include "toys/Toyframe.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "data/Texdb.h"
 #include "data/Toybox.h"
-#include "kernel/Wrap.h"
+#include "toys/Wrap.h"
 #include "toys/Toyanime.h"
 
 TToyPlayer::TToyPlayer(TToyBox* box, TTexDb& db) : TToyShape(box, kClassPlayer, "", 0, 0) {

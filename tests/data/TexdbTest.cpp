@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -108,40 +109,40 @@ TEST(TexdbTest, ValuePartsReadAsTheirCells) {
     }
 }
 
-TEST(TexdbTest, ConversionErrorsNameTheToken) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
-        {"1-2", "'1-2' は整数ではありません"},
-        {"3-", "'3-' は整数ではありません"},
-        {"--5", "'--5' は整数ではありません"},
-        {"2147483648", "'2147483648' は整数ではありません"},
-        {"-2147483649", "'-2147483649' は整数ではありません"},
-        {"99999999999999999999999", "'99999999999999999999999' は整数ではありません"},
-        {"1.2.3", "'1.2.3' は浮動小数点数ではありません"},
-        {"1.5abc", "'1.5abc' は浮動小数点数ではありません"},
-        {".", "'.' は浮動小数点数ではありません"},
-        {"-.", "'-.' は浮動小数点数ではありません"},
-        {"1.5e", "'1.5e' は浮動小数点数ではありません"},
-        {"1-.5", "'1-.5' は浮動小数点数ではありません"},
-        {"1.0e39", "'1.0e39' は浮動小数点数ではありません"},
-        {"1 2 3 1.2.3", "'1.2.3' は浮動小数点数ではありません"},
-    };
-    for (const auto& [value, message] : cases) EXPECT_EQ(Error("{\nk " + value + "\n}\n"), message) << value;
+// Malformed texts kept as files under tests/inputs/text, each beside the message its load must end
+// with: tokens that are no number (the token named) and texts that run past their last line (the
+// line count).
+TEST(TexdbTest, EveryMalformedTextEndsWithItsExpectedMessage) {
+    const std::filesystem::path inputs = std::filesystem::path(PELLORO_SOURCE_DIR) / "tests" / "inputs" / "text";
+    std::ifstream manifest(inputs / "expected.txt");
+    ASSERT_TRUE(manifest) << "missing " << (inputs / "expected.txt");
+    std::size_t listed = 0;
+    std::string line;
+    while (std::getline(manifest, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t space = line.find(' ');
+        const std::string file = line.substr(0, space);
+        std::ifstream in(inputs / file, std::ios::binary);
+        ASSERT_TRUE(in) << file;
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(Error(text), line.substr(space + 1)) << file;
+        ++listed;
+    }
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(inputs)) files += entry.path().extension() == ".txt";
+    EXPECT_EQ(listed + 1, files) << "every text there is in the table";  // the table itself is a .txt
+    EXPECT_GE(listed, 20u);
 }
 
-TEST(TexdbTest, RunningPastTheLastLineReportsTheLineCount) {
+// What a message quotes is one line of UTF-8: a long token is cut, bytes that are not Shift-JIS are
+// escaped, and valid Shift-JIS is converted.
+TEST(TexdbTest, MessagesQuoteAShortEscapedExcerpt) {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"{\nk 1\n", "(2)"},            // never closed
-        {"{\r\nk 1", "(2)"},            // never closed, no final break
-        {"{\n{\n}\n", "(3)"},           // "{" inside a block counts as a block of its own
-        {"{\n{\n}\n}\n", "(4)"},        // the second "}" is outside any block
-        {"{\nk 1\n\0}\n"s, "(2)"},      // the zero byte ends the text before the "}"
-        {"{\n}\n{\r\r\r", "(5)"},       // lone CRs end empty lines
+        {std::string(10u << 20, '7'), "'" + std::string(64, '7') + "…' は整数ではありません"},
+        {"1.\x81\x7f", "'1.\\x81\\x7F' は浮動小数点数ではありません"},
+        {"1.\x83\x65", "'1.テ' は浮動小数点数ではありません"},
     };
-    for (const auto& [text, index] : cases) {
-        EXPECT_EQ(Error(text), "リストのインデックスが範囲を超えています " + index) << text;
-    }
-    // Blocks are parsed in order: a bad token in the first is reported before the second is found open.
-    EXPECT_EQ(Error("{\nk 1-2\n}\n{\n"), "'1-2' は整数ではありません");
+    for (const auto& [value, message] : cases) EXPECT_EQ(Error("{\nk " + value + "\n}\n"), message) << value.substr(0, 80);
 }
 
 TEST(TexdbTest, LinesEndAtCrLfLoneCrAndLoneLf) {

@@ -428,6 +428,70 @@ TEST_F(ToyBoxTest, WrittenRecordsReadBackAsTheSameToys) {
     EXPECT_EQ(second->FindToyAs<TToyPicture>("Picture", "lost")->image, nullptr);
 }
 
+TEST_F(ToyBoxTest, EachToyWritesItsRecordInTheTextsLayout) {
+    testmedia::ScopedResources resources({Bitmap("sheet", toytest::MarkerSheet(4, 2, 16, 16))});
+    using Lines = std::vector<std::string>;
+    const struct {
+        std::string record;  // the block's lines inside the braces
+        Lines written;       // what the toy writes; "show 1" there means it is shown before writing
+    } cases[] = {
+        {"class Image\nname whole\nfileName sheet\n",
+         {"", "{", "\tclass\t\tImage", "\tname\t\twhole", "\tfileName\tsheet", "}"}},
+        {"class Image\nname img\nfileName sheet\nsize 0,16\n",  // size is written when either value is set
+         {"", "{", "\tclass\t\tImage", "\tname\t\timg", "\tshow\t\t1", "\tfileName\tsheet", "\tsize\t\t0,16", "}"}},
+        {"class Sound\nname get\nfileName getwave\n",
+         {"", "{", "\tclass\t\tSound", "\tname\t\tget", "\tshow\t\t1", "\tfileName\tgetwave", "}"}},
+        {"class Font\nname font\nfileName sheet\nsize 8,8\nwidth 1,2,3,4,5,6,7,8\nwidth 9 10 11\n",
+         {"", "{", "\tclass\t\tFont", "\tname\t\tfont", "\tfileName\tsheet", "\tsize\t\t8,8",
+          "\twidth\t\t1,2,3,4,5,6,7,8", "\twidth\t\t9,0,0,0,0,0,0,0", "\twidth\t\t0,0,0,0,0,0,0,0",
+          "\twidth\t\t0,0,0,0,0", "}"}},
+        {"class Font\nname bare\n",
+         {"", "{", "\tclass\t\tFont", "\tname\t\tbare", "\tfileName\t", "\twidth\t\t0,0,0,0,0,0,0,0",
+          "\twidth\t\t0,0,0,0,0,0,0,0", "\twidth\t\t0,0,0,0,0,0,0,0", "\twidth\t\t0,0,0,0,0", "}"}},
+        {"class Caption\nname c\nfontId font\npos 4,0\ntext HELLO\nwave 1\n",  // the wave is not written
+         {"", "{", "\tclass\t\tCaption", "\tname\t\tc", "\tshow\t\t1", "\tpos\t\t\t4,0", "\tfontId\t\tfont",
+          "\ttext\t\tHELLO", "}"}},
+        {"class Caption\nname d\nfontId none\n",
+         {"", "{", "\tclass\t\tCaption", "\tname\t\td", "\tfontId\t\t", "\ttext\t\t", "}"}},
+        {"class Frame\nname frame4\nimageId whole\npos 5,0\ncellNum 2\ncell -20,-40,0\ncell 3,4,65535\n",
+         {"", "{", "\tclass\t\tFrame", "\tname\t\tframe4", "\tpos\t\t\t5,0", "\timageId\t\twhole", "\tcellNum\t\t2",
+          "\tcell\t\t-20,-40,0", "\tcell\t\t3,4,65535", "}"}},
+        {"class Frame\nname frame5\nimageId nothing\ncellNum 1\ncell 1,2,3\n",
+         {"", "{", "\tclass\t\tFrame", "\tname\t\tframe5", "\timageId\t\t", "\tcellNum\t\t1", "\tcell\t\t1,2,3", "}"}},
+        {"class Anime\nname a\nseqNum 3\nframe4 100\nghost 50\nframe5 -7\n",  // a step without a frame too
+         {"", "{", "\tclass\t\tAnime", "\tname\t\ta", "\tshow\t\t1", "\tseqNum\t\t3",
+          "\tframe4\t\t100", "\tghost\t\t50", "\tframe5\t\t-7", "}"}},
+        {"class Number\nname n\npos 96,32\nimageId whole\nbase left\nnum -42\n",
+         {"", "{", "\tclass\t\tNumber", "\tname\t\tn", "\tshow\t\t1", "\tpos\t\t\t96,32", "\timageId\t\twhole",
+          "\tbase\t\tleft", "\tnum\t\t\t-42", "}"}},
+        {"class Number\nname lost\npos 96,32\nimageId nothing\nbase Left\n",  // only "left" is left
+         {"", "{", "\tclass\t\tNumber", "\tname\t\tlost", "\tshow\t\t1", "\tpos\t\t\t96,32", "\timageId\t\t",
+          "\tbase\t\tright", "\tnum\t\t\t0", "}"}},
+        {"class Picture\nname early\nimageId later\npos 3,4\nnum 1\n",  // an image standing later is not found
+         {"", "{", "\tclass\t\tPicture", "\tname\t\tearly", "\tshow\t\t1", "\tpos\t\t\t3,4", "\timageId\t\t", "}"}},
+        {"class Image\nname later\nfileName sheet\nsize 32,32\n",
+         {"", "{", "\tclass\t\tImage", "\tname\t\tlater", "\tfileName\tsheet", "\tsize\t\t32,32", "}"}},
+        {"class Picture\nname pic\nimageId later\nnum 5\n",  // the cell is not written
+         {"", "{", "\tclass\t\tPicture", "\tname\t\tpic", "\timageId\t\tlater", "}"}},
+        {"class Player\nname p\nanimeId a\npos 160,128\n",
+         {"", "{", "\tclass\t\tPlayer", "\tname\t\tp", "\tshow\t\t1", "\tpos\t\t\t160,128", "\tanimeId\t\ta", "}"}},
+        {"class Player\nname q\nanimeId nothing\n",
+         {"", "{", "\tclass\t\tPlayer", "\tname\t\tq", "\tanimeId\t\t", "}"}},
+    };
+    std::string scene = kResourceCommand;
+    for (const auto& c : cases) scene += "{\n" + c.record + "}\n";
+    auto box = Load(scene);
+    ASSERT_EQ(box->Count(), static_cast<int>(std::size(cases)));
+    for (int i = 0; i < box->Count(); ++i) {
+        const auto& expected = cases[i].written;
+        TToyObject* toy = box->GetToy(i);
+        if (std::find(expected.begin(), expected.end(), "\tshow\t\t1") != expected.end()) toy->Show();
+        Lines lines;
+        toy->WriteRecord(lines);
+        EXPECT_EQ(lines, expected) << toy->name;
+    }
+}
+
 TEST_F(ToyBoxTest, WhatTheWriterLeavesOutReadsBackAsZero) {
     testmedia::ScopedResources resources({Bitmap("sheet", toytest::MarkerSheet(4, 2, 16, 16))});
     auto first = Load(kResourceCommand + RoundTripScene());

@@ -1,6 +1,6 @@
 #include "devices/Bitmap.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,7 +45,7 @@ TEST(BitmapRefusal, EveryMalformedInputGivesItsExpectedRefusal) {
     ASSERT_TRUE(manifest) << "missing " << (kInputs / "expected.txt");
     std::set<std::string> listed;
     std::string line;
-    const Format format(TPixelFormat::Xrgb32);
+    const Format format(TPixelFormat::kXrgb32);
     while (std::getline(manifest, line)) {
         if (line.empty() || line[0] == '#') continue;
         std::istringstream fields(line);
@@ -61,7 +61,7 @@ TEST(BitmapRefusal, EveryMalformedInputGivesItsExpectedRefusal) {
         std::uint64_t needed = 0;
         const TBitmapRefusal early = bitmap::BytesNeeded(
             platform::Bytes(bytes.data(), std::min(bytes.size(), bitmap::kHeaderBytes)), needed);
-        if (early != TBitmapRefusal::None) {
+        if (early != TBitmapRefusal::kNone) {
             EXPECT_EQ(early, decoded.refusal) << file;
         }
     }
@@ -78,12 +78,12 @@ TEST(BitmapDecode, PalettePicturesComeOutInEachScreenFormatWithBlackAsZero) {
     const std::vector<std::uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x808080};
     const std::vector<std::uint8_t> indices = {0, 1, 2, 3, 4, 1, 0, 2, 3, 4, 4, 3};
     const auto bytes = testmedia::MakeBmp8(3, 4, palette, indices);
-    for (const TPixelFormat f : {TPixelFormat::Rgb555, TPixelFormat::Rgb565, TPixelFormat::Rgb24, TPixelFormat::Xrgb32}) {
+    for (const TPixelFormat f : {TPixelFormat::kRgb555, TPixelFormat::kRgb565, TPixelFormat::kRgb24, TPixelFormat::kXrgb32}) {
         const Format format(f);
         const TDecodedBitmap decoded = bitmap::Decode(bytes, format.format);
         const Surface owned(decoded.surface);
         ASSERT_NE(decoded.surface, nullptr) << RefusalName(decoded.refusal);
-        EXPECT_EQ(decoded.refusal, TBitmapRefusal::None);
+        EXPECT_EQ(decoded.refusal, TBitmapRefusal::kNone);
         EXPECT_FALSE(decoded.opaque);
         ASSERT_EQ(decoded.surface->format->format, format.format->format);
         ASSERT_EQ(decoded.surface->w, 3);
@@ -101,7 +101,7 @@ TEST(BitmapDecode, PalettePicturesComeOutInEachScreenFormatWithBlackAsZero) {
     }
     // Without a black pixel the picture is opaque.
     const auto full = testmedia::MakeBmp24(2, 1, {0x102030, 0xFFFFFF});
-    const Format format(TPixelFormat::Xrgb32);
+    const Format format(TPixelFormat::kXrgb32);
     const TDecodedBitmap decoded = bitmap::Decode(full, format.format);
     const Surface owned(decoded.surface);
     ASSERT_NE(decoded.surface, nullptr);
@@ -111,17 +111,17 @@ TEST(BitmapDecode, PalettePicturesComeOutInEachScreenFormatWithBlackAsZero) {
 TEST(BitmapBytesNeeded, IsWhatTheHeadersDeclareHoweverLongTheFile) {
     const auto bytes = testmedia::MakeBmp24(5, 3, std::vector<std::uint32_t>(15, 0x123456));
     std::uint64_t needed = 0;
-    ASSERT_EQ(bitmap::BytesNeeded(bytes, needed), TBitmapRefusal::None);
+    ASSERT_EQ(bitmap::BytesNeeded(bytes, needed), TBitmapRefusal::kNone);
     EXPECT_EQ(needed, bytes.size());
     // Only the headers are needed to tell.
-    ASSERT_EQ(bitmap::BytesNeeded(platform::Bytes(bytes.data(), 54), needed), TBitmapRefusal::None);
+    ASSERT_EQ(bitmap::BytesNeeded(platform::Bytes(bytes.data(), 54), needed), TBitmapRefusal::kNone);
     EXPECT_EQ(needed, bytes.size());
     // A declared file size of 4 GiB is reported as it is, for the reader to refuse.
     auto huge = bytes;
     for (int i = 0; i < 4; ++i) huge[2 + i] = 0xFF;
-    ASSERT_EQ(bitmap::BytesNeeded(huge, needed), TBitmapRefusal::None);
+    ASSERT_EQ(bitmap::BytesNeeded(huge, needed), TBitmapRefusal::kNone);
     EXPECT_EQ(needed, 0xFFFFFFFFull);
-    EXPECT_EQ(bitmap::BytesNeeded(platform::Bytes(bytes.data(), 20), needed), TBitmapRefusal::TooShort);
+    EXPECT_EQ(bitmap::BytesNeeded(platform::Bytes(bytes.data(), 20), needed), TBitmapRefusal::kTooShort);
     EXPECT_EQ(needed, 0u);
 }
 
@@ -345,7 +345,7 @@ TEST(BitmapKinds, EveryKindLoadsWithEachPixelExactInEachScreenFormat) {
     int loaded = 0;
     for (const Kind& kind : kKinds) {
         const Written file = WriteKind(kind, 1234u + static_cast<std::uint32_t>(loaded));
-        for (const TPixelFormat f : {TPixelFormat::Rgb555, TPixelFormat::Rgb565, TPixelFormat::Rgb24, TPixelFormat::Xrgb32}) {
+        for (const TPixelFormat f : {TPixelFormat::kRgb555, TPixelFormat::kRgb565, TPixelFormat::kRgb24, TPixelFormat::kXrgb32}) {
             const Format format(f);
             const TDecodedBitmap decoded = bitmap::Decode(file.bytes, format.format);
             const Surface owned(decoded.surface);
@@ -378,7 +378,7 @@ void SetU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 }
 
 TEST(BitmapKinds, CutAndDamagedVariantsOfEveryKindAreRefused) {
-    const Format format(TPixelFormat::Xrgb32);
+    const Format format(TPixelFormat::kXrgb32);
     for (const Kind& kind : kKinds) {
         const Written file = WriteKind(kind, 99u);
         const std::size_t size = file.bytes.size();
@@ -427,7 +427,7 @@ TEST(BitmapKinds, CutAndDamagedVariantsOfEveryKindAreRefused) {
             const TDecodedBitmap decoded = bitmap::Decode(bytes, format.format);
             const Surface owned(decoded.surface);
             EXPECT_EQ(decoded.surface, nullptr) << kind.name << ": " << what;
-            EXPECT_NE(decoded.refusal, TBitmapRefusal::None) << kind.name << ": " << what;
+            EXPECT_NE(decoded.refusal, TBitmapRefusal::kNone) << kind.name << ": " << what;
         }
     }
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 
 
-#include "platform/InputSource.h"
+#include "platform/ScriptedInputSource.h"
 #include "platform/Keycodes.h"
 #include "platform/SdlInput.h"
 

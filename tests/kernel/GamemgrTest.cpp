@@ -26,22 +26,24 @@ TEST_F(RootFixture, WithoutAFactoryTheRootMakesNoChildAndPresentsNothing) {
 
 TEST_F(RootFixture, TheRootCreatesTheMainModeOnItsFirstFrameAndPresentsNothingThen) {
     int created = 0;
-    std::vector<std::string> log;
+    ProbeMode* made = nullptr;
     TGameMgrMode root(nullptr, &kernel, 0);
     root.SetMainModeFactory([&](TGameMode* parent, TKernel* k, std::int32_t param) {
         ++created;
         EXPECT_EQ(param, 0);
         auto mode = std::make_unique<ProbeMode>(parent, k, param);
-        mode->log = &log;
+        made = mode.get();
         return mode;
     });
     root.Tick(20);
     EXPECT_EQ(created, 1);
     EXPECT_EQ(draw.PresentCount(), 0) << "the first frame presents nothing";
-    EXPECT_TRUE(log.empty());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->begins + made->steps, 0) << "the mode runs from the second frame on";
     root.Tick(20);
-    EXPECT_EQ(log, (std::vector<std::string>{"begin", "step", "draw"}));
+    EXPECT_EQ(made->begins, 1);
     EXPECT_EQ(draw.PresentCount(), 1);
+    EXPECT_EQ(modetest::PresentedColour(draw), 1u) << "the mode's first step, drawn and presented";
     EXPECT_EQ(created, 1);
 }
 

@@ -13,15 +13,17 @@
 namespace {
 
 using modetest::ModeFixture;
+using modetest::PresentedColour;
 using modetest::ProbeMode;
 
-TEST_F(ModeFixture, TickRunsBeginOnceThenStepDrawPresentAndCountsTheClockAfterwards) {
-    std::vector<std::string> log;
+TEST_F(ModeFixture, TickBeginsOnceAndPresentsEachStepsPictureWithTheClockCountedAfterwards) {
     ProbeMode mode(nullptr, &kernel, 0);
-    mode.log = &log;
     mode.Tick(20);
+    EXPECT_EQ(PresentedColour(draw), 1u) << "the first frame's picture is drawn after its step";
     mode.Tick(20);
-    EXPECT_EQ(log, (std::vector<std::string>{"begin", "step", "draw", "step", "draw"}));
+    EXPECT_EQ(PresentedColour(draw), 2u);
+    EXPECT_EQ(mode.begins, 1);
+    EXPECT_EQ(mode.elapsedAtStep, (std::vector<std::int32_t>{0, 20})) << "a step sees the time before its frame";
     EXPECT_EQ(mode.Elapsed(), 40);
     EXPECT_EQ(mode.Frames(), 2);
     EXPECT_EQ(draw.PresentCount(), 2);
@@ -50,25 +52,27 @@ TEST_F(ModeFixture, TheBaseDrawNeverPresents) {
 }
 
 TEST_F(ModeFixture, AChildTakesOverTheFramesAndTheParentClockStandsStill) {
-    std::vector<std::string> parentLog, childLog;
     ProbeMode parent(nullptr, &kernel, 7);
-    parent.log = &parentLog;
     parent.Tick(20);
     auto* child = new ProbeMode(&parent, &kernel, 0);
-    child->log = &childLog;
+    int childEnds = 0;
+    child->ends = &childEnds;
     parent.MakeChild(child);
     parent.Tick(20);
     parent.Tick(20);
+    EXPECT_EQ(PresentedColour(draw), 2u) << "the child's picture, of its second step";
+    EXPECT_EQ(child->begins, 1);
+    EXPECT_EQ(parent.steps, 1);
     EXPECT_EQ(parent.Elapsed(), 20);
     EXPECT_EQ(parent.Frames(), 1);
-    EXPECT_EQ(parentLog.size(), 3u);  // begin, step, draw of its own first frame only
-    EXPECT_EQ(childLog, (std::vector<std::string>{"begin", "step", "draw", "step", "draw"}));
     child->finishAfterStep = true;
     parent.Tick(20);
-    EXPECT_EQ(childLog.back(), "end");
+    EXPECT_EQ(childEnds, 1);
     EXPECT_EQ(parent.Child(), nullptr) << "a finished child is deleted after its tick";
     parent.Tick(20);
-    EXPECT_EQ(parent.Elapsed(), 40) << "the parent continues where its own clock stopped";
+    EXPECT_EQ(parent.steps, 2);
+    EXPECT_EQ(parent.elapsedAtStep.back(), 20) << "the parent continues where its own clock stopped";
+    EXPECT_EQ(parent.Elapsed(), 40);
 }
 
 TEST_F(ModeFixture, CreateChildHandsOnTheParamAndTheKernel) {

@@ -7,7 +7,7 @@
 
 #include "devices/Vekdraw.h"
 #include "devices/Vekinput.h"
-#include "platform/InputSource.h"
+#include "platform/ScriptedInputSource.h"
 #include "platform/Keycodes.h"
 
 namespace {
@@ -159,7 +159,7 @@ class KernelPresent : public ::testing::TestWithParam<PresentCase> {};
 TEST_P(KernelPresent, ClearsOrFadesThenPresents) {
     const PresentCase& c = GetParam();
     TVekDraw draw;
-    ASSERT_TRUE(draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240));
+    ASSERT_TRUE(draw.InitHeadless(TPixelFormat::kXrgb32, 320, 240));
     SDL_FillRect(draw.BackBuffer(), nullptr, SDL_MapRGB(draw.BackBuffer()->format, 0x80, 0x40, 0x20));
     TKernel kernel(&draw, nullptr, nullptr, nullptr);
     kernel.SetClearScreen(c.clear);

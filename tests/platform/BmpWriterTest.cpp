@@ -1,6 +1,6 @@
 #include "platform/BmpWriter.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // DirectInput key codes: from SDL's scancodes, and from the names key scripts use.
 #include "platform/Keycodes.h"
 
-#include <SDL2/SDL_scancode.h>
+#include <SDL_scancode.h>
 #include <gtest/gtest.h>
 
 #include <vector>

@@ -1,4 +1,5 @@
 #include "platform/Screenshot.h"
+#include "platform/Captures.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

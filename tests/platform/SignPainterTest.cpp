@@ -1,13 +1,12 @@
 // Signs: how their text is broken into lines, and the boxes they are drawn in, with and without a font.
 #include "platform/SignPainter.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/TextRenderer.h"
 
 namespace {
 
@@ -35,6 +34,8 @@ TEST(SignPainterTest, WrapBreaksAtLineEndsThenWordsThenCharacters) {
         {"trailing\n\n", 40, {"trailing"}},
         {"abcdefghij", 4, {"abcd", "efgh", "ij"}},
         {"go abcdefghij", 4, {"go a", "bcde", "fghi", "j"}},
+        // A path too wide for a line is cut after a folder's '/' or a '-' where it can be.
+        {"to ~/Pictures/Pelloro/pelloro-2026.png", 14, {"to ~/Pictures/", "Pelloro/", "pelloro-", "2026.png"}},
         {"  spaced   out  ", 40, {"spaced out"}},
         // Multi-byte characters are never cut in two.
         {"ファイルがありません", 4, {"ファイル", "がありま", "せん"}},
@@ -53,82 +54,71 @@ TEST(SignPainterTest, WrapBreaksAtLineEndsThenWordsThenCharacters) {
     EXPECT_TRUE(platform::WrapText("", 10, Chars).empty());
 }
 
-TEST(SignPainterTest, BoxesStayInsideTheirRoomAndGrowWithTheScale) {
-    platform::SignPainter painter;
-    EXPECT_EQ(painter.Paint(platform::SignPlace::kCentre, "", 2, 600, 400), nullptr);
-    SDL_Surface* small = painter.Paint(platform::SignPlace::kTopRight, "Muted", 1, 160, 60);
-    SDL_Surface* large = painter.Paint(platform::SignPlace::kTopRight, "Muted", 4, 640, 240);
-    ASSERT_NE(small, nullptr);
-    ASSERT_NE(large, nullptr);
-    EXPECT_LE(small->w, 160);
-    EXPECT_LE(small->h, 60);
-    EXPECT_EQ(small->format->format, static_cast<Uint32>(SDL_PIXELFORMAT_ARGB8888));
-    // Drawn at the window's pixels, not enlarged afterwards: about four times each way.
-    EXPECT_NEAR(large->w, 4 * small->w, 8);
-    EXPECT_NEAR(large->h, 4 * small->h, 8);
-    // The box is translucent and dark; text, when there is a font, is light.
-    const auto* px = static_cast<const Uint32*>(small->pixels);
-    Uint8 r, g, b, a;
-    SDL_GetRGBA(px[0], small->format, &r, &g, &b, &a);
-    EXPECT_GT(a, 100);
-    EXPECT_LT(a, 255);
-    EXPECT_LT(r + g + b, 60);
-    int light = 0;
-    for (int i = 0; i < small->w * small->h; ++i) {
-        SDL_GetRGBA(px[i], small->format, &r, &g, &b, &a);
-        if (r > 200 && a > 200) ++light;
-    }
-    EXPECT_GT(light, 0) << (platform::TextFontPath().empty() ? "the frame of the plain box" : "the text");
-    SDL_FreeSurface(small);
-    SDL_FreeSurface(large);
+bool Overlaps(const SDL_Rect& a, const SDL_Rect& b) { return SDL_HasIntersection(&a, &b) == SDL_TRUE; }
 
-    // Far more text than the room holds ends in an ellipsis inside the room rather than spilling out.
+// Every place, short and long texts, several scales: the sign lies inside the picture, off the score,
+// time, level and lives, in whole picture pixels (each a unit x unit square of one colour).
+TEST(SignPainterTest, SignsKeepOffTheFiguresAndLivesAtEveryScale) {
+    platform::SignPainter painter;
+    ASSERT_TRUE(painter.HasFont()) << "the SIGNFONT resource did not load";
     std::string flood;
     for (int i = 0; i < 60; ++i) flood += "overflowing words ";
-    SDL_Surface* full = painter.Paint(platform::SignPlace::kCentre, flood, 1, 300, 100);
-    ASSERT_NE(full, nullptr);
-    EXPECT_LE(full->w, 300);
-    EXPECT_LE(full->h, 100);
-    SDL_FreeSurface(full);
+    const char* texts[] = {"Muted", "Volume 70 % (muted)", "PAUSE\nPress a key to play on",
+                           "Saved to ~/Pictures/Pelloro/pelloro-20261208-133015.png", flood.c_str()};
+    const SDL_Rect picture{0, 0, 320, 240};
+    for (const auto place : {platform::SignPlace::kCentre, platform::SignPlace::kTopRight, platform::SignPlace::kBottom}) {
+        for (const char* text : texts) {
+            SDL_Rect once{};
+            for (const int unit : {1, 2, 3}) {
+                SCOPED_TRACE(std::string(text).substr(0, 40) + " at unit " + std::to_string(unit) + ", place " +
+                             std::to_string(static_cast<int>(place)));
+                SDL_Point at{-1, -1};
+                SDL_Surface* sign = painter.Paint(place, text, 320, 240, unit, &at);
+                ASSERT_NE(sign, nullptr);
+                ASSERT_EQ(sign->w % unit, 0);
+                ASSERT_EQ(sign->h % unit, 0);
+                ASSERT_EQ(at.x % unit, 0);
+                ASSERT_EQ(at.y % unit, 0);
+                const SDL_Rect box{at.x / unit, at.y / unit, sign->w / unit, sign->h / unit};
+                if (unit == 1) once = box;
+                EXPECT_TRUE(box.x == once.x && box.y == once.y && box.w == once.w && box.h == once.h) << "the layout moved with the scale";
+                SDL_Rect inside{};
+                EXPECT_TRUE(SDL_IntersectRect(&box, &picture, &inside) && inside.w == box.w && inside.h == box.h);
+                for (const SDL_Rect& kept : platform::KeptClear()) EXPECT_FALSE(Overlaps(box, kept)) << kept.x << "," << kept.y;
+                const auto* px = static_cast<const Uint32*>(sign->pixels);
+                const int stride = sign->pitch / 4;
+                for (int y = 0; y < sign->h; ++y)
+                    for (int x = 0; x < sign->w; ++x)
+                        ASSERT_EQ(px[y * stride + x], px[(y - y % unit) * stride + x - x % unit]) << "blurred at " << x << "," << y;
+                SDL_FreeSurface(sign);
+            }
+        }
+    }
 }
 
-TEST(SignPainterTest, AShortWordInTheCentreIsLargeAndALongOneIsNot) {
+// The lettering writes every printable character; a text wider than the room wraps at its spaces.
+TEST(SignPainterTest, TheLetteringWritesAsciiAndWrapsBetweenWords) {
     platform::SignPainter painter;
-    if (!painter.HasFont()) GTEST_SKIP() << "no font installed (fonts-ipafont-gothic)";
-    SDL_Surface* word = painter.Paint(platform::SignPlace::kCentre, "PAUSE", 1, 300, 220);
-    SDL_Surface* corner = painter.Paint(platform::SignPlace::kTopRight, "PAUSE", 1, 300, 220);
-    SDL_Surface* sentence = painter.Paint(platform::SignPlace::kCentre, "The game is paused", 1, 300, 220);
-    ASSERT_NE(word, nullptr);
-    ASSERT_NE(corner, nullptr);
-    ASSERT_NE(sentence, nullptr);
-    const int padding = 8;  // 4 picture pixels above and below the text
-    EXPECT_GE(word->h - padding, 2 * (corner->h - padding));
-    EXPECT_EQ(sentence->h, corner->h);
-    SDL_FreeSurface(word);
-    SDL_FreeSurface(corner);
-    SDL_FreeSurface(sentence);
-}
-
-TEST(SignPainterTest, WithoutAFontASignIsStillAFramedBox) {
-    for (const char* path : {"", "/nonexistent/font.ttf", "/dev/null"}) {
-        SCOPED_TRACE(path);
-        platform::SignPainter painter(path);
-        EXPECT_FALSE(painter.HasFont());
-        SDL_Surface* box = painter.Paint(platform::SignPlace::kCentre, "PAUSE", 2, 600, 400);
-        ASSERT_NE(box, nullptr);
-        // Sized for the text it cannot show, with a light frame at its edges and the dark box inside.
-        EXPECT_GE(box->w, 5 * 6 * 2);
-        EXPECT_LE(box->w, 600);
-        const auto* px = static_cast<const Uint32*>(box->pixels);
-        const int stride = box->pitch / 4;
-        Uint8 r, g, b, a;
-        SDL_GetRGBA(px[0], box->format, &r, &g, &b, &a);
-        EXPECT_GT(r, 200);
-        EXPECT_EQ(a, 255);
-        SDL_GetRGBA(px[(box->h / 2) * stride + box->w / 2], box->format, &r, &g, &b, &a);
-        EXPECT_LT(r, 40);
-        EXPECT_LT(a, 255);
-        SDL_FreeSurface(box);
+    ASSERT_TRUE(painter.HasFont());
+    for (char c = 33; c < 127; ++c) {
+        const std::string one(1, c);
+        EXPECT_TRUE(painter.Writes(one)) << c;
+        EXPECT_GE(painter.Measure(one), 3) << "no glyph for '" << c << "'";
+        EXPECT_LE(painter.Measure(one), 7) << c;
+    }
+    EXPECT_TRUE(painter.Writes("\u25CF REC"));
+    EXPECT_FALSE(painter.Writes("\u30D5\u30A1\u30A4\u30EB"));
+    // Two glyphs share the dark column between them.
+    EXPECT_EQ(painter.Measure("AB"), painter.Measure("A") + painter.Measure("B") - 1);
+    const SDL_Rect corner = platform::SignRoom(platform::SignPlace::kTopRight, 320, 240);
+    const auto measure = [&](const std::string& text) { return painter.Measure(text); };
+    const auto lines = platform::WrapText("Clip of 30 s saved to your downloads folder", corner.w - 2 * platform::SignPainter::kPadding, measure);
+    ASSERT_GE(lines.size(), 2u);
+    for (const std::string& line : lines) {
+        EXPECT_NE(line.front(), ' ');
+        EXPECT_NE(line.back(), ' ');
+        EXPECT_EQ(line.find("ownloads"), line.find("downloads") == std::string::npos ? std::string::npos : line.find("downloads") + 1)
+            << "a word was cut: " << line;
     }
 }
 

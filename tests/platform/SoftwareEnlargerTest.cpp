@@ -1,7 +1,7 @@
 // The enlarger on plain surfaces: no window, no video driver.
 #include "platform/SoftwareEnlarger.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>

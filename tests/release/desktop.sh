@@ -9,7 +9,7 @@ program="${1:?usage: desktop.sh PROGRAM}"
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-work="$(mktemp -d /tmp/pelloro-desktop.XXXXXX)"
+work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-desktop.XXXXXX)"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
@@ -20,7 +20,7 @@ trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
-# Captures go to ~/Pictures; a home of our own keeps them apart from the user's.
+# Captures go to ~/Pictures/Pelloro; a home of our own keeps them apart from the user's.
 mkdir -p "$work/home/Pictures"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0"
@@ -66,7 +66,7 @@ differ "$work/p1.png" "$work/p2.png" && fail "paused, the picture still changes"
 # F12 while paused: the PNG is the game's picture (signs are not part of it).
 xdotool key --window "$id" F12
 sleep 0.5
-png=$(ls "$work/home/Pictures"/pelloro-*.png 2>/dev/null | grep -v -- '-x3.png' | head -n1 || true)
+png=$(ls "$work/home/Pictures/Pelloro"/pelloro-*.png 2>/dev/null | grep -v -- '-x3.png' | head -n1 || true)
 if [ -z "$png" ]; then
   fail "F12 wrote no PNG"
 else
@@ -92,7 +92,7 @@ xdotool key --window "$id" F9
 sleep 1
 xdotool key --window "$id" F9
 sleep 1
-gif=$(ls "$work/home/Pictures"/pelloro-*.gif 2>/dev/null | head -n1 || true)
+gif=$(ls "$work/home/Pictures/Pelloro"/pelloro-*.gif 2>/dev/null | head -n1 || true)
 if [ -z "$gif" ]; then
   fail "F9 twice wrote no GIF: $(cat "$work/err")"
 else

@@ -8,7 +8,7 @@ program="${1:?usage: faults.sh PROGRAM}"
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-work="$(mktemp -d /tmp/pelloro-faults.XXXXXX)"
+work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-faults.XXXXXX)"
 mkdir "$work/empty"
 cleanup() { stop_xvfb; rm -rf "$work"; }
 trap cleanup EXIT

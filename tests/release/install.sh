@@ -6,7 +6,7 @@ set -euo pipefail
 build="$1"
 source="$2"
 id=io.github.pelloro.Pelloro
-prefix="$(mktemp -d /tmp/pelloro-install.XXXXXX)"
+prefix="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-install.XXXXXX)"
 trap 'rm -rf "$prefix"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }

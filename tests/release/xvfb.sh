@@ -13,7 +13,7 @@ xvfb_dir=""
 
 start_xvfb() {  # [extra Xvfb arguments, e.g. -fp built-ins: no fonts, so SDL's message box cannot open]
   command -v Xvfb >/dev/null || { echo "Xvfb is missing (package xvfb)" >&2; return 1; }
-  xvfb_dir="$(mktemp -d /tmp/pelloro-xvfb.XXXXXX)"
+  xvfb_dir="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-xvfb.XXXXXX)"
   # -displayfd picks a free display number itself and writes it once the server is ready.
   Xvfb -displayfd 3 -screen 0 "${PELLORO_XVFB_SCREEN:-1024x768x24}" -nolisten tcp -noreset -br "$@" 3>"$xvfb_dir/display" \
     >"$xvfb_dir/log" 2>&1 &

@@ -12,6 +12,7 @@
 #include "game/Trace.h"
 #include "kernel/Kernel.h"
 #include "platform/Resources.h"
+#include "platform/Timer.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -29,22 +30,28 @@ TMainOptions Headless(std::int64_t frames = 10) {
     return options;
 }
 
-TEST(MainForm, StartsTheDevicesKernelAndRootInTheirOrder) {
+TEST(MainForm, StartUpLeavesTheDevicesReadyUnderTheKernelAndRunsNoFrame) {
     SdlScope sdl;
     TMainForm form(Headless());
-    // Headless runs have no frame clock: the frames are driven one after another instead.
-    auto log = form.StartupLog();
-    ASSERT_EQ(log.size(), 7u);
-    // The music needs a SoundFont, which a machine may lack; the order is the same either way.
-    EXPECT_TRUE(log[3] == "midi" || log[3] == "midi (not ready)") << log[3];
-    log[3] = "midi";
-    EXPECT_EQ(log, (std::vector<std::string>{"draw", "input", "sound", "midi", "keys", "kernel", "root"}));
+    EXPECT_TRUE(form.Draw().IsReady());
+    EXPECT_TRUE(form.Sound().IsReady());
+    // The kernel reaches the form's own devices, and the root mode is over that kernel.
     ASSERT_NE(form.Kernel(), nullptr);
+    EXPECT_EQ(form.Kernel()->Draw(), &form.Draw());
+    EXPECT_EQ(form.Kernel()->Sound(), &form.Sound());
+    EXPECT_EQ(form.Kernel()->Input(), &form.Input());
+    EXPECT_EQ(form.Kernel()->Midi(), &form.Midi());
     ASSERT_NE(form.Root(), nullptr);
+    // Space, B and Enter are mapped on the three action buttons before anything reads the keys.
     InputState map;
     ASSERT_TRUE(form.Input().GetKeys(map));
     EXPECT_EQ((std::vector<int>{map[0], map[1], map[2], map[3], map[4], map[5], map[6]}),
               (std::vector<int>{200, 208, 203, 205, 57, 48, 28}));
+    // Headless runs have no frame clock: nothing has run or been shown until the first frame is driven.
+    EXPECT_EQ(form.FrameNumber(), 0);
+    EXPECT_EQ(form.Kernel()->TotalTime(), 0);
+    EXPECT_EQ(form.Draw().PresentCount(), 0);
+    EXPECT_EQ(form.MainMode(), nullptr);
 }
 
 TEST(MainForm, TheFirstFrameMakesTheGameAndPresentsNothingTheSecondPresents) {
@@ -123,6 +130,18 @@ TEST(MainForm, AFailingFrameStopsTheGameAndKeepsTheMessage) {
 
 namespace {
 
+// Timer events that are counted and never fire.
+struct CountingTimers : platform::TimerService {
+    int events = 0;
+    std::uint32_t period = 0;
+    std::uint32_t SetEvent(std::uint32_t periodMs, std::function<void()>) override {
+        period = periodMs;
+        return static_cast<std::uint32_t>(++events);
+    }
+    void KillEvent(std::uint32_t) override {}
+    std::uint32_t Now() override { return 0; }
+};
+
 // A window whose frames a loop of the caller's runs (the browser's) and whose keys are a script's.
 TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
     platform::SetEnvironment("SDL_VIDEODRIVER", "offscreen", true);
@@ -134,9 +153,10 @@ TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
         options.player.seed = 7;
         options.platform.frameClock = false;
         options.platform.scriptedKeys = true;
+        CountingTimers timers;
+        options.test.timerService = &timers;
         TMainForm form(options);
-        const auto& log = form.StartupLog();
-        EXPECT_EQ(std::count(log.begin(), log.end(), std::string("timer")), 0) << "a frame clock was started";
+        EXPECT_EQ(timers.events, 0) << "a frame clock was started";
         SDL_Delay(100);  // a clock, had one started, would have ticked by now
         SDL_PumpEvents();
         EXPECT_EQ(form.FrameNumber(), 0);
@@ -151,6 +171,17 @@ TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
         const std::string play = TraceLine(*form.MainMode(), form.FrameNumber() - 1);
         EXPECT_NE(play.find("\"scene\":1"), std::string::npos) << play;
         EXPECT_EQ(form.FrameNumber(), 83);
+    }
+    {
+        // With a frame clock, the form asks for exactly one, at its frame interval, once all is up.
+        TMainOptions options;
+        options.player.scale = 1;
+        CountingTimers timers;
+        options.test.timerService = &timers;
+        TMainForm form(options);
+        EXPECT_EQ(timers.events, 1);
+        EXPECT_EQ(timers.period, TMainForm::kFrameInterval);
+        EXPECT_EQ(form.FrameNumber(), 0);
     }
     SDL_Quit();
     platform::UnsetEnvironment("SDL_VIDEODRIVER");

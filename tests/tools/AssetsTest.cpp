@@ -577,6 +577,7 @@ TEST(Assetgen, RebuildsEveryCommittedMediumByteForByte) {
         {"BITMAP", "miss.bmp"},    {"BITMAP", "gameover.bmp"}, {"BITMAP", "caption.bmp"}, {"BITMAP", "suuji.bmp"},
         {"BITMAP", "risu.bmp"},    {"BITMAP", "kinomi.bmp"},   {"BITMAP", "baloon.bmp"}, {"BITMAP", "shadow.bmp"},
         {"BITMAP", "pushspc.bmp"}, {"BITMAP", "cursor32.bmp"}, {"BITMAP", "rest.bmp"},   {"BITMAP", "batsu.bmp"},
+        {"BITMAP", "signfont.bmp"},
         {"WAVE", "get.wav"},       {"WAVE", "walk.wav"},       {"WAVE", "miss.wav"},     {"MIDI", "bgm0.mid"}};
     for (const auto& [type, file] : media) {
         std::vector<std::uint8_t> made;

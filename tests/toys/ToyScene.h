@@ -120,7 +120,7 @@ protected:
 
     TVekDraw draw;
     // Ready before any member of a derived fixture loads a box.
-    bool ready = draw.InitHeadless(TPixelFormat::Xrgb32, 320, 240);
+    bool ready = draw.InitHeadless(TPixelFormat::kXrgb32, 320, 240);
     TKernel kernel{&draw, nullptr, nullptr, nullptr};
 };
 

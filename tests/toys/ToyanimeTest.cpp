@@ -102,16 +102,4 @@ TEST_F(ToyAnimeTest, NothingToDrawLeavesTheHitRectangleAlone) {
     }
 }
 
-TEST_F(ToyAnimeTest, AnimeWritesItsStepsIncludingOnesWithoutAFrame) {
-    auto box = LoadAnime("seqNum 3\nframe4 100\nghost 50\nframe5 -7\nshow 1\n");
-    auto* anime = box->FindToyAs<TToyAnime>("Anime", "a");
-    anime->Show();
-    anime->x = 10;  // where it was last drawn is written like any shape's position
-    std::vector<std::string> lines;
-    anime->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tAnime", "\tname\t\ta", "\tshow\t\t1",
-                                               "\tpos\t\t\t10,0", "\tseqNum\t\t3", "\tframe4\t\t100",
-                                               "\tghost\t\t50", "\tframe5\t\t-7", "}"}));
-}
-
 }  // namespace

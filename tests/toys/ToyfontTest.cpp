@@ -170,30 +170,6 @@ TEST_F(ToyFontTest, CaptionDrawsAtItsPositionPlusTheOffset) {
     EXPECT_EQ(Markers(draw), CellsAt({{43, 54, 7}, {59, 54, 8}}));
 }
 
-TEST_F(ToyFontTest, WritesWidthsInFourLinesAndCaptionsWithoutTheWave) {
-    auto box = LoadFont("fileName font\nsize 8,8\nwidth 1,2,3,4,5,6,7,8\nwidth 9 10 11\n",
-                        "{\nclass Caption\nname c\nfontId font\npos 4,0\ntext HELLO\nwave 1\nshow 1\n}\n"
-                        "{\nclass Caption\nname d\nfontId none\n}\n");
-    std::vector<std::string> lines;
-    box->FindToy("Font", "font")->WriteRecord(lines);
-    box->FindToy("Caption", "c")->WriteRecord(lines);
-    box->FindToy("Caption", "d")->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{
-                         "", "{", "\tclass\t\tFont", "\tname\t\tfont", "\tfileName\tfont", "\tsize\t\t8,8",
-                         "\twidth\t\t1,2,3,4,5,6,7,8", "\twidth\t\t9,0,0,0,0,0,0,0", "\twidth\t\t0,0,0,0,0,0,0,0",
-                         "\twidth\t\t0,0,0,0,0", "}",
-                         "", "{", "\tclass\t\tCaption", "\tname\t\tc", "\tshow\t\t1", "\tpos\t\t\t4,0",
-                         "\tfontId\t\tfont", "\ttext\t\tHELLO", "}",
-                         "", "{", "\tclass\t\tCaption", "\tname\t\td", "\tfontId\t\t", "\ttext\t\t", "}"}));
-
-    auto bare = LoadFont("");
-    lines.clear();
-    bare->FindToy("Font", "font")->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tFont", "\tname\t\tfont", "\tfileName\t",
-                                               "\twidth\t\t0,0,0,0,0,0,0,0", "\twidth\t\t0,0,0,0,0,0,0,0",
-                                               "\twidth\t\t0,0,0,0,0,0,0,0", "\twidth\t\t0,0,0,0,0", "}"}));
-}
-
 TEST_F(ToyFontTest, DestroyingAFontDeletesItsSprite) {
     auto box = LoadFont("fileName font\nsize 8 8\n");
     ASSERT_NE(draw.GetSpriteSurf("font"), nullptr);

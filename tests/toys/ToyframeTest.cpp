@@ -78,17 +78,4 @@ TEST_F(ToyFrameTest, DrawsEveryCellAtPointPlusPositionPlusOffsetInListOrder) {
     EXPECT_TRUE(Markers(draw).empty());
 }
 
-TEST_F(ToyFrameTest, FrameWritesImageCellNumAndCells) {
-    auto box = LoadWith(Frame("f", "imageId small\npos 5,0\ncellNum 2\ncell -20,-40,0\ncell 3,4,65535\n") +
-                        Frame("g", "imageId nothing\ncellNum 1\ncell 1,2,3\n"));
-    std::vector<std::string> lines;
-    box->FindToy("Frame", "f")->WriteRecord(lines);
-    box->FindToy("Frame", "g")->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tFrame", "\tname\t\tf", "\tpos\t\t\t5,0",
-                                               "\timageId\t\tsmall", "\tcellNum\t\t2", "\tcell\t\t-20,-40,0",
-                                               "\tcell\t\t3,4,65535", "}",
-                                               "", "{", "\tclass\t\tFrame", "\tname\t\tg", "\timageId\t\t",
-                                               "\tcellNum\t\t1", "\tcell\t\t1,2,3", "}"}));
-}
-
 }  // namespace

@@ -43,19 +43,6 @@ TEST_F(ToyImageTest, WithoutSizeKeepsZeroAndTheWholeBitmapIsOneCell) {
     ASSERT_NE(sprite, nullptr);
     EXPECT_EQ(sprite->cellCount, 1);
     EXPECT_EQ(sprite->cellWidth, 64);
-
-    std::vector<std::string> lines;
-    image->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tImage", "\tname\t\twhole", "\tfileName\tsheet", "}"}));
-}
-
-TEST_F(ToyImageTest, WritesSizeWhenEitherValueIsSet) {
-    auto image = Make<TToyImage>(*box, "{\nclass Image\nname img\nfileName sheet\nsize 0,16\nshow 1\n}\n");
-    image->Show();
-    std::vector<std::string> lines;
-    image->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tImage", "\tname\t\timg", "\tshow\t\t1",
-                                               "\tfileName\tsheet", "\tsize\t\t0,16", "}"}));
 }
 
 TEST_F(ToyImageTest, DrawCellDrawsBySpriteNameWhateverTheImagesVisibility) {

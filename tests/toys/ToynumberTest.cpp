@@ -108,20 +108,4 @@ TEST_F(ToyNumberTest, HiddenOrImagelessNumbersDrawNothing) {
     EXPECT_TRUE(Markers(draw).empty());
 }
 
-TEST_F(ToyNumberTest, WritesImageBaseAndValue) {
-    auto box = LoadNumber("imageId " + kSuuji + "\nbase left\n");
-    Number(*box).num = -42;
-    std::vector<std::string> lines;
-    Number(*box).WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tNumber", "\tname\t\tn", "\tshow\t\t1",
-                                               "\tpos\t\t\t96,32", "\timageId\t\t" + kSuuji, "\tbase\t\tleft",
-                                               "\tnum\t\t\t-42", "}"}));
-    auto lost = LoadNumber("imageId nothing\nbase Left\n");
-    lines.clear();
-    Number(*lost).WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tNumber", "\tname\t\tn", "\tshow\t\t1",
-                                               "\tpos\t\t\t96,32", "\timageId\t\t", "\tbase\t\tright",
-                                               "\tnum\t\t\t0", "}"}));
-}
-
 }  // namespace

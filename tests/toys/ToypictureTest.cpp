@@ -103,7 +103,7 @@ TEST_F(ToyPictureTest, NewCellAndPositionShowAtTheNextDraw) {
     EXPECT_EQ(Markers(draw), CellsAt({{105, 7, 3}}));
 }
 
-TEST_F(ToyPictureTest, MissingImageDrawsNothingAndWritesAnEmptyImageId) {
+TEST_F(ToyPictureTest, MissingImageDrawsNothing) {
     auto box = Load(images + "{\nclass Picture\nname early\nimageId later\nshow 1\npos 3,4\nnum 1\n}\n"
                     "{\nclass Image\nname later\nfileName kinomi\nsize 32,32\n}\n");
     const auto* p = box->FindToyAs<TToyPicture>("Picture", "early");
@@ -112,18 +112,6 @@ TEST_F(ToyPictureTest, MissingImageDrawsNothingAndWritesAnEmptyImageId) {
     EXPECT_EQ(p->hitRect, (THitRect{0, 0, 0, 0}));
     box->DrawAll();
     EXPECT_TRUE(Markers(draw).empty());
-    std::vector<std::string> lines;
-    p->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tPicture", "\tname\t\tearly", "\tshow\t\t1",
-                                               "\tpos\t\t\t3,4", "\timageId\t\t", "}"}));
-}
-
-TEST_F(ToyPictureTest, WritesItsImageButNotItsCell) {
-    auto box = Load(images + "{\nclass Picture\nname " + kKinomi + "\nimageId " + kKinomi + "\nnum 5\n}\n");
-    std::vector<std::string> lines;
-    box->FindToy("Picture", kKinomi)->WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tPicture", "\tname\t\t" + kKinomi,
-                                               "\timageId\t\t" + kKinomi, "}"}));
 }
 
 }  // namespace

@@ -157,18 +157,4 @@ TEST_F(ToyPlayerTest, PlayersSharingAnAnimeDrawAtTheirOwnPositions) {
     EXPECT_EQ(Markers(draw), CellsAt({{140, 88, 0}, {40, 20, 0}}));
 }
 
-TEST_F(ToyPlayerTest, WritesItsAnime) {
-    auto box = LoadPlayer("animeId " + kMaeMuki + "\npos 160,128\nshow 1\n");
-    std::vector<std::string> lines;
-    Player(*box).WriteRecord(lines);
-    Player(*box).PlayAnime("nothing", true);
-    Player(*box).x = 0;
-    Player(*box).y = 0;
-    Player(*box).Hide();
-    Player(*box).WriteRecord(lines);
-    EXPECT_EQ(lines, (std::vector<std::string>{"", "{", "\tclass\t\tPlayer", "\tname\t\tp", "\tshow\t\t1",
-                                               "\tpos\t\t\t160,128", "\tanimeId\t\t" + kMaeMuki, "}",
-                                               "", "{", "\tclass\t\tPlayer", "\tname\t\tp", "\tanimeId\t\t", "}"}));
-}
-
 }  // namespace

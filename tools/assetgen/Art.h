@@ -47,7 +47,7 @@ private:
 };
 
 // Squirrel poses, each painted with its feet where the frame offsets expect them.
-enum class Pose { SitSide, SitFront, SitBack, WalkSide, WalkBack, WalkFront, HoldNut, Cheer };
+enum class Pose { kSitSide, kSitFront, kSitBack, kWalkSide, kWalkBack, kWalkFront, kHoldNut, kCheer };
 void PaintSquirrel(Painter& p, Pose pose, int phase);
 
 Image MakeSquirrelSheet();                 // risu 256 x 256
@@ -67,6 +67,7 @@ Image MakeClear();                         // clear 215 x 65
 Image MakeMiss();                          // miss 200 x 62
 Image MakeGameOver();                      // gameover 209 x 70
 Image MakePushSpace();                     // pushspc 285 x 35
+Image MakeSignFont();                      // signfont 128 x 72: the signs' glyphs, codes 32-127 in 8 x 12 cells
 
 // Lettering.
 struct LetterStyle {

@@ -62,10 +62,10 @@ void Number(Image& screen, const Image& digits, int value, int x, int y) {
 const int kFrame[12][2] = {{-20, -40}, {-44, -40}, {-22, -40}, {-32, -34}, {-36, -32}, {-36, -32},
                            {-28, -32}, {-28, -32}, {-32, -32}, {-32, -32}, {-32, -32}, {-32, -32}};
 
-enum class Scene { Balloon, Play, Title };
+enum class Scene { kBalloon, kPlay, kTitle };
 
 Image Screen(const std::vector<NamedImage>& images, Scene scene) {
-    const bool balloon = scene == Scene::Balloon;
+    const bool balloon = scene == Scene::kBalloon;
     Image screen(320, 240);
     screen.Blit(Find(images, "bg"), 0, 0);
     const Image& nuts = Find(images, "kinomi");
@@ -74,7 +74,7 @@ Image Screen(const std::vector<NamedImage>& images, Scene scene) {
         int kind, x, groundY, height;
     };
     const Nut landed[] = {{0, 32, 92, 0}, {3, 160, 60, 0}, {5, 96, 156, 0}, {7, 224, 124, 0}, {2, 64, 124, 90}};
-    if (scene == Scene::Title) {
+    if (scene == Scene::kTitle) {
         Cell(screen, squirrel, 64, 64, 3, 160 + kFrame[3][0], 128 + kFrame[3][1]);
     } else if (balloon) {
         screen.Blit(Find(images, "baloon"), 60, 60);
@@ -95,12 +95,12 @@ Image Screen(const std::vector<NamedImage>& images, Scene scene) {
     screen.Blit(Find(images, "leaf"), 0, 0);
     screen.Blit(Find(images, "caption"), 32, 0);
     const Image& digits = Find(images, "suuji");
-    const bool title = scene == Scene::Title;
+    const bool title = scene == Scene::kTitle;
     Number(screen, digits, title ? 0 : balloon ? 1200 : 12400, 96, 32);
     Number(screen, digits, title ? 30 : balloon ? 30 : 17, 160, 32);
     Number(screen, digits, title ? 0 : balloon ? 7 : 12, 240, 32);
     for (int i = 0; i < 3; ++i) screen.Blit(Find(images, "rest"), 220 + 34 * i, 212);
-    if (scene == Scene::Play) screen.Blit(Find(images, "batsu"), 220, 212);
+    if (scene == Scene::kPlay) screen.Blit(Find(images, "batsu"), 220, 212);
     if (title) {
         screen.Blit(Find(images, "title"), 55, 33);
         screen.Blit(Find(images, "pushspc"), 16, 180);
@@ -114,11 +114,11 @@ Image SceneMock(const std::vector<NamedImage>& images) {
     Image out(320 * 2 + 8, 240 * 2 + 8);
     for (int y = 0; y < out.Height(); ++y)
         for (int x = 0; x < out.Width(); ++x) out.Set(x, y, RGB(128, 128, 128));
-    out.Blit(Screen(images, Scene::Balloon), 0, 0);
-    out.Blit(Screen(images, Scene::Play), 328, 0);
+    out.Blit(Screen(images, Scene::kBalloon), 0, 0);
+    out.Blit(Screen(images, Scene::kPlay), 328, 0);
     // Below: the title as the game opens, and a cleared stage with its caption over the field.
-    out.Blit(Screen(images, Scene::Title), 0, 248);
-    Image clear = Screen(images, Scene::Play);
+    out.Blit(Screen(images, Scene::kTitle), 0, 248);
+    Image clear = Screen(images, Scene::kPlay);
     clear.Blit(Find(images, "clear"), 48, 84);
     clear.Blit(Find(images, "pushspc"), 16, 180);
     out.Blit(clear, 328, 248);

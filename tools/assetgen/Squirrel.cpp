@@ -300,14 +300,14 @@ void Cheer(Painter& p) {
 
 void PaintSquirrel(Painter& p, Pose pose, int phase) {
     switch (pose) {
-        case Pose::SitSide: SitSide(p, phase ? 1.5 : 0.0); break;
-        case Pose::SitFront: SitFront(p, phase ? 1.5 : 0.0); break;
-        case Pose::SitBack: SitBack(p, phase ? 1.5 : 0.0); break;
-        case Pose::WalkSide: WalkSide(p, phase); break;
-        case Pose::WalkBack: WalkBack(p, phase); break;
-        case Pose::WalkFront: WalkFront(p, phase); break;
-        case Pose::HoldNut: HoldNut(p); break;
-        case Pose::Cheer: Cheer(p); break;
+        case Pose::kSitSide: SitSide(p, phase ? 1.5 : 0.0); break;
+        case Pose::kSitFront: SitFront(p, phase ? 1.5 : 0.0); break;
+        case Pose::kSitBack: SitBack(p, phase ? 1.5 : 0.0); break;
+        case Pose::kWalkSide: WalkSide(p, phase); break;
+        case Pose::kWalkBack: WalkBack(p, phase); break;
+        case Pose::kWalkFront: WalkFront(p, phase); break;
+        case Pose::kHoldNut: HoldNut(p); break;
+        case Pose::kCheer: Cheer(p); break;
     }
 }
 
@@ -320,11 +320,11 @@ Image MakeSquirrelSheet() {
     };
     // Cells in the order the frames expect them: standing left, right, front, back; walking left (2),
     // right (2), away (2), towards (2); then two spare poses.
-    const Cell cells[] = {{Pose::SitSide, 0, false},  {Pose::SitSide, 0, true},   {Pose::SitFront, 0, false},
-                          {Pose::SitBack, 0, false},  {Pose::WalkSide, 0, false}, {Pose::WalkSide, 1, false},
-                          {Pose::WalkSide, 0, true},  {Pose::WalkSide, 1, true},  {Pose::WalkBack, 0, false},
-                          {Pose::WalkBack, 1, false}, {Pose::WalkFront, 0, false}, {Pose::WalkFront, 1, false},
-                          {Pose::HoldNut, 0, false},  {Pose::Cheer, 0, false}};
+    const Cell cells[] = {{Pose::kSitSide, 0, false},  {Pose::kSitSide, 0, true},   {Pose::kSitFront, 0, false},
+                          {Pose::kSitBack, 0, false},  {Pose::kWalkSide, 0, false}, {Pose::kWalkSide, 1, false},
+                          {Pose::kWalkSide, 0, true},  {Pose::kWalkSide, 1, true},  {Pose::kWalkBack, 0, false},
+                          {Pose::kWalkBack, 1, false}, {Pose::kWalkFront, 0, false}, {Pose::kWalkFront, 1, false},
+                          {Pose::kHoldNut, 0, false},  {Pose::kCheer, 0, false}};
     int index = 0;
     for (const Cell& c : cells) {
         Image cell(64, 64);

@@ -27,7 +27,7 @@ Image MakeTitle() {
     Image squirrel(w, h);
     {
         Painter p(squirrel, 62, 70, 2.0);
-        PaintSquirrel(p, Pose::HoldNut, 0);
+        PaintSquirrel(p, Pose::kHoldNut, 0);
         Outline(squirrel, kInk);
     }
     img.Blit(squirrel, 0, 0);

@@ -19,7 +19,7 @@ std::vector<art::NamedImage> AllImages() {
             {"caption", MakeCaption()},   {"suuji", MakeDigits()},     {"risu", MakeSquirrelSheet()},
             {"kinomi", MakeNutSheet()},   {"baloon", MakeBalloon()},   {"shadow", MakeShadow()},
             {"pushspc", MakePushSpace()}, {"cursor32", MakeCursor()},  {"rest", MakeRest()},
-            {"batsu", MakeCross()}};
+            {"batsu", MakeCross()},       {"signfont", MakeSignFont()}};
 }
 
 bool Write(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -1,6 +1,6 @@
 #include "platform/Display.h"
 
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include <cstdlib>
 

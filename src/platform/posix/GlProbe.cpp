@@ -1,6 +1,6 @@
 // The GL probe of platform/RendererChoice on POSIX systems: a child process asks, so that a software
 // GL driver, which we would not use, never takes this process's memory.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>

@@ -2,7 +2,7 @@
 // in this process, asks and stops it again, before the program's own SDL_Init. A display driver is
 // always there, so there is no device to look for first; a machine without a GPU driver answers
 // "GDI Generic", which the choice knows to be a software one.
-#include <SDL2/SDL.h>
+#include <SDL.h>
 
 #include "platform/RendererChoice.h"
 

@@ -1,4 +1,4 @@
-#include "shell/Frameaccount.h"
+#include "Frameaccount.h"
 
 #include <algorithm>
 #include <cmath>

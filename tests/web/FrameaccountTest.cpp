@@ -7,7 +7,7 @@
 #include <cmath>
 #include <vector>
 
-#include "shell/Frameaccount.h"
+#include "Frameaccount.h"
 
 namespace {
 
