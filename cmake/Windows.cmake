@@ -13,13 +13,12 @@ set_target_properties(pelloro PROPERTIES WIN32_EXECUTABLE ON)
 
 # The unit tests run on Windows too. Whole-program tests run from scripts/windows --check (the recorded
 # references and a window under Wine); the asset generator and the Linux install are the build
-# machine's business; WindowTest starts an X server of its own and reads X window properties,
-# WavWriterTest writes through a shell pipe's /dev/fd name, and ControlsTest's click on the offscreen
-# window of SDL 2.32 under Wine resumes a paused demo instead of ending it (not yet understood).
+# machine's business; WindowTest starts an X server of its own and reads X window properties, and
+# WavWriterTest writes through a shell pipe's /dev/fd name.
 function(pelloro_windows_tests sources_var)
   set(kept)
   foreach(source IN LISTS ${sources_var})
-    if(NOT source MATCHES "/tests/(e2e|tools|release)/|/(Window|WavWriter|Controls)Test.cpp$")
+    if(NOT source MATCHES "/tests/(e2e|tools|release)/|/(Window|WavWriter)Test.cpp$")
       list(APPEND kept ${source})
     endif()
   endforeach()
