@@ -29,7 +29,8 @@ std::string NoDisplayMessage() {
 
 void PrepareVideoDriver() {
     // With only an X display named, X is the one to talk to: probing Wayland first only adds noise.
-    if (!IsSet("SDL_VIDEODRIVER") && !IsSet("WAYLAND_DISPLAY")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // SDL_HINT_VIDEODRIVER by its value: the browser build's SDL 2.0.20 predates the macro.
+    if (!IsSet("SDL_VIDEODRIVER") && !IsSet("WAYLAND_DISPLAY")) SDL_SetHint("SDL_VIDEODRIVER", "x11");
 }
 
 std::string DisplayFailedMessage(const std::string& reason) {
