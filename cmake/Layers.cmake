@@ -1,16 +1,22 @@
 # The system's units: one static library per layer, each linking only the layer below it, in the
 # order cmake/CheckLayers.cmake enforces. Shared by the desktop build and the browser build.
-#   pelloro_add_layers(ROOT <project> VERSION <version> [OVERRIDES <folder>] SOURCES_VAR <var>)
+#   pelloro_add_layers(ROOT <project> VERSION <version> [SYSTEM posix|windows] [OVERRIDES <folder>]
+#                      SOURCES_VAR <var>)
+# SYSTEM: the folder of src/<layer>/ whose sources implement that layer's system interfaces
+# (platform/System.h, Places.h, Display.h); posix unless given.
 # OVERRIDES: a folder with <layer>/<file>.cpp replacing the same file of src/<layer>/ (what one build
 # cannot have). SOURCES_VAR receives every source and header, for the layer check's dependencies.
 set(PELLORO_LAYERS platform devices kernel data toys game shell)
 
 function(pelloro_add_layers)
-  cmake_parse_arguments(ARG "" "ROOT;VERSION;OVERRIDES;SOURCES_VAR" "" ${ARGN})
+  cmake_parse_arguments(ARG "" "ROOT;VERSION;SYSTEM;OVERRIDES;SOURCES_VAR" "" ${ARGN})
+  if(NOT ARG_SYSTEM)
+    set(ARG_SYSTEM posix)
+  endif()
   set(all)
   set(below)
   foreach(layer IN LISTS PELLORO_LAYERS)
-    file(GLOB layer_sources CONFIGURE_DEPENDS ${ARG_ROOT}/src/${layer}/*.cpp)
+    file(GLOB layer_sources CONFIGURE_DEPENDS ${ARG_ROOT}/src/${layer}/*.cpp ${ARG_ROOT}/src/${layer}/${ARG_SYSTEM}/*.cpp)
     if(ARG_OVERRIDES)
       foreach(own IN LISTS layer_sources)
         get_filename_component(name ${own} NAME)

@@ -11,22 +11,16 @@
 #include "game/Datacheck.h"
 #include "game/Gamemain.h"
 #include "game/Trace.h"
+#include "platform/Display.h"
 #include "platform/MessageText.h"
 #include "platform/RendererChoice.h"
 #include "platform/Resources.h"
+#include "platform/System.h"
 #include "platform/Window.h"
 #include "shell/Mainunit.h"
 #include "shell/Options.h"
 
 namespace {
-
-// The display the environment names, for messages: the Wayland one if set, else the X one.
-std::string DisplayName() {
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland) return wayland;
-    const char* display = std::getenv("DISPLAY");
-    return display && *display ? display : "(none)";
-}
 
 int Usage(const std::string& problem) {
     std::fprintf(stderr, "pelloro: %s\nTry 'pelloro --help' for more information.\n", problem.c_str());
@@ -76,18 +70,12 @@ static int RunProgram(int argc, char** argv) {
             return 1;
         }
     } else {
-        const char* display = std::getenv("DISPLAY");
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
         const char* driver = std::getenv("SDL_VIDEODRIVER");
-        if ((!display || !*display) && (!wayland || !*wayland) && (!driver || !*driver)) {
-            std::fputs("pelloro: no display is available (DISPLAY and WAYLAND_DISPLAY are unset); start Pelloro "
-                       "from a desktop session or name the display, e.g. DISPLAY=:0 pelloro (--headless only "
-                       "renders frames, for tests and screenshots)\n",
-                       stderr);
+        if (const std::string problem = platform::NoDisplayMessage(); !problem.empty()) {
+            std::fprintf(stderr, "pelloro: %s\n", problem.c_str());
             return 1;
         }
-        // With only an X display named, X is the one to talk to: probing Wayland first only adds noise.
-        if ((!driver || !*driver) && (!wayland || !*wayland)) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+        platform::PrepareVideoDriver();
         SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
         // The window class the desktop entry names, and the renderer: accelerated where the GL driver
         // is a hardware one, our own enlarging where it runs on the CPU.
@@ -96,8 +84,7 @@ static int RunProgram(int argc, char** argv) {
         if (verbose) std::fprintf(stderr, "pelloro: renderer: %s\n", renderer.reason.c_str());
         if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER | SDL_INIT_JOYSTICK) != 0 &&
             SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-            std::fprintf(stderr, "pelloro: cannot open display %s (%s); check DISPLAY, or run 'pelloro --headless'\n",
-                         DisplayName().c_str(), SDL_GetError());
+            std::fprintf(stderr, "pelloro: %s\n", platform::DisplayFailedMessage(SDL_GetError()).c_str());
             SDL_Quit();  // what a failed start did bring up (a session bus connection) goes too
             return 1;
         }
@@ -105,10 +92,7 @@ static int RunProgram(int argc, char** argv) {
         // see would run for ever. Only someone who asks for such a driver by name gets one.
         const std::string chosen = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
         if ((chosen == "offscreen" || chosen == "dummy" || chosen == "evdev") && (!driver || chosen != driver)) {
-            std::fprintf(stderr,
-                         "pelloro: cannot open display %s: no X server or Wayland compositor answers there; "
-                         "check DISPLAY, or run 'pelloro --headless'\n",
-                         DisplayName().c_str());
+            std::fprintf(stderr, "pelloro: %s\n", platform::DisplayInvisibleMessage().c_str());
             SDL_Quit();
             return 1;
         }
@@ -157,6 +141,7 @@ static int RunProgram(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    platform::AttachTerminal();
     // Whatever escapes the program's own handling ends in one line and an error status, not an abort.
     try {
         return RunProgram(argc, argv);

@@ -1,19 +1,10 @@
 #include "platform/ClipRecorder.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <system_error>
 
+#include "platform/System.h"
+
 namespace platform {
-
-namespace {
-
-// The worker's niceness: well below the game's frames, still far above idle (an encoder starved under
-// load would fall behind and end the clip).
-constexpr int kWorkerNice = 10;
-
-}  // namespace
 
 ClipRecorder::~ClipRecorder() { Stop(); }
 
@@ -140,7 +131,7 @@ std::string ClipRecorder::Error() const {
 void ClipRecorder::Work() {
     // Encoding is background work: woken by AddFrame, a worker of the game's own priority would often
     // take the core from the frame that woke it. A failure only leaves the priority as it was.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNice);
+    LowerThreadPriority();
     bool failed = false;
     for (;;) {
         Frame frame;

@@ -1,6 +1,7 @@
 #include "platform/FluidSynthOutput.h"
 
 #include "platform/AudioOutput.h"
+#include "platform/Places.h"
 
 #include <fluidsynth.h>
 
@@ -18,7 +19,6 @@ namespace platform {
 
 namespace {
 
-constexpr const char* kSystemSoundFont = "/usr/share/sounds/sf2/default-GM.sf2";
 constexpr int kChunkFrames = 1024;  // frames the synthesizer renders per call
 constexpr int kChorusSend = 93;     // the General MIDI controller of a channel's chorus level
 constexpr double kSynthGain = 0.2;  // FluidSynth's master gain: music sits 6 dB or more under the sound effects
@@ -76,6 +76,10 @@ FluidSynthOutput::~FluidSynthOutput() = default;
 
 std::string FluidSynthOutput::FindSoundFont() {
     if (const char* env = std::getenv("PELLORO_SOUNDFONT"); env && IsSoundFontFile(env)) return env;
+    // The system's places before FluidSynth's default: on Windows the one beside the program.
+    for (const std::string& place : SoundFontPlaces()) {
+        if (IsSoundFontFile(place)) return place;
+    }
     SilenceFluidSynth();
     if (fluid_settings_t* settings = new_fluid_settings()) {
         char* path = nullptr;
@@ -85,7 +89,6 @@ std::string FluidSynthOutput::FindSoundFont() {
         delete_fluid_settings(settings);
         if (IsSoundFontFile(own)) return own;
     }
-    if (IsSoundFontFile(kSystemSoundFont)) return kSystemSoundFont;
     return "";
 }
 
@@ -212,8 +215,10 @@ std::string FluidSynthOutput::RejectedChoice() {
 std::string FluidSynthOutput::Advice() {
     const std::string found = FindSoundFont();
     if (found.empty()) {
-        return std::string("no General MIDI SoundFont was found (PELLORO_SOUNDFONT, FluidSynth's default, ") +
-               kSystemSoundFont + "); install timgm6mb-soundfont or set PELLORO_SOUNDFONT to a .sf2 file";
+        std::string places;
+        for (const std::string& place : SoundFontPlaces()) places += ", " + place;
+        return "no General MIDI SoundFont was found (PELLORO_SOUNDFONT, FluidSynth's default" + places + "); " +
+               SoundFontRemedy() + " or set PELLORO_SOUNDFONT to a .sf2 file";
     }
     return "the SoundFont " + found + " could not be loaded; set PELLORO_SOUNDFONT to another .sf2 file";
 }

@@ -1,6 +1,5 @@
 #include "platform/GifWriter.h"
 
-#include <fcntl.h>
 #include <gif_lib.h>
 #include <unistd.h>
 
@@ -8,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+
+#include "platform/System.h"
 
 namespace platform {
 
@@ -69,8 +70,8 @@ bool GifWriter::Open(const std::string& target) {
     frames = 0;
     quantisedFrames = 0;
     width = height = 0;
-    // Created as any file the user saves (0666 less the umask); giflib's own open would make it private.
-    const int fd = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Created as any file the user saves; giflib's own open would make it private.
+    const int fd = CreateForWriting(target);
     if (fd < 0)
         return Fail("Cannot create the clip " + target + " (" + std::strerror(errno) +
                     "); check that the folder exists and is writable.");

@@ -1,7 +1,8 @@
 #include "platform/Quantiser.h"
 
-#include <dlfcn.h>
 #include <libimagequant.h>
+
+#include "platform/System.h"
 
 namespace platform {
 
@@ -16,7 +17,7 @@ constexpr int kQuantiserSpeed = 8;
 // Looked up at run time: a libimagequant built without OpenMP needs nothing.
 void QuantiseOnThisThreadOnly() {
     using SetThreads = void (*)(int);
-    static const auto setThreads = reinterpret_cast<SetThreads>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    static const auto setThreads = reinterpret_cast<SetThreads>(OptionalSymbol("omp_set_num_threads"));
     thread_local bool done = false;
     if (setThreads && !done) setThreads(1);
     done = true;

@@ -1,16 +1,12 @@
 #include "platform/RendererChoice.h"
 
 #include <SDL.h>
-#include <dirent.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace platform {
 
@@ -82,59 +78,13 @@ std::string ProbeGlRenderer() {
 }
 
 bool HasGpuDevice(const std::string& driDirectory) {
-    DIR* dir = ::opendir(driDirectory.c_str());
-    if (!dir) return false;
-    bool found = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        if (std::strncmp(entry->d_name, "renderD", 7) == 0 || std::strncmp(entry->d_name, "card", 4) == 0) {
-            found = true;
-            break;
-        }
+    std::error_code failed;
+    for (std::filesystem::directory_iterator entry(driDirectory, failed), end; !failed && entry != end;
+         entry.increment(failed)) {
+        const std::string name = entry->path().filename().string();
+        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) return true;
     }
-    ::closedir(dir);
-    return found;
-}
-
-std::string ProbeGlRendererApart(int timeoutMs) {
-    int fds[2];
-    if (::pipe(fds) != 0) return {};
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::close(fds[0]);
-        std::string name;
-        if (SDL_Init(SDL_INIT_VIDEO) == 0) name = ProbeGlRenderer();
-        const char* at = name.data();
-        std::size_t left = name.size();
-        while (left > 0) {
-            const ssize_t n = ::write(fds[1], at, left);
-            if (n <= 0) break;
-            at += n;
-            left -= static_cast<std::size_t>(n);
-        }
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    if (child < 0) {
-        ::close(fds[0]);
-        return {};
-    }
-    std::string name;
-    pollfd wait{fds[0], POLLIN, 0};
-    char buffer[256];
-    bool done = false;
-    while (!done && name.size() < 4096 && ::poll(&wait, 1, timeoutMs) > 0) {
-        const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
-        if (n <= 0) done = true;
-        else name.append(buffer, static_cast<std::size_t>(n));
-    }
-    ::close(fds[0]);
-    // A driver that hangs is no driver to use.
-    if (!done) {
-        ::kill(child, SIGKILL);
-        name.clear();
-    }
-    ::waitpid(child, nullptr, 0);
-    return name;
+    return false;
 }
 
 const RendererChoice& ChooseRenderer() {
@@ -151,9 +101,9 @@ const RendererChoice& ChooseRenderer() {
         return Current();
     }
     // Without a GPU device the GL driver can only be a software one: no need to load it to ask.
-    if (!HasGpuDevice("/dev/dri")) {
+    if (const std::string none = NoGpuReason(); !none.empty()) {
         Current() = DecideRenderer({}, {});
-        Current().reason = "software (no GPU device in /dev/dri)";
+        Current().reason = "software (" + none + ")";
         return Current();
     }
     // Asked in a child process so that a software GL driver, which we will not use, never takes

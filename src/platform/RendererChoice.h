@@ -25,11 +25,13 @@ RendererChoice DecideRenderer(std::string_view renderDriverVariable, std::string
 
 // GL_RENDERER of a context on a hidden window, or empty when GL is not available. Video must be up.
 std::string ProbeGlRenderer();
-// The same from a child process that starts SDL's video by itself (call it before SDL_Init); empty
-// when the child fails or takes longer than `timeoutMs` to answer.
+// The same asked apart from this program's video (call it before SDL_Init): on POSIX systems from a
+// child process; empty when the probe fails or takes longer than `timeoutMs` to answer.
 std::string ProbeGlRendererApart(int timeoutMs);
 // True when `driDirectory` (/dev/dri) holds a GPU device node (card*, renderD*).
 bool HasGpuDevice(const std::string& driDirectory);
+// Why this machine surely has no hardware GL driver, for --verbose (empty: it may have one).
+std::string NoGpuReason();
 
 // Decides for this machine, remembers the choice for the windows created after it and returns it:
 // SDL_RENDER_DRIVER when set; software when LIBGL_ALWAYS_SOFTWARE is set or there is no GPU device;

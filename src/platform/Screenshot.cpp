@@ -7,66 +7,31 @@
 #include <filesystem>
 #include <system_error>
 #include <vector>
-#include <unistd.h>
+
+#include "platform/Places.h"
+#include "platform/System.h"
 
 namespace platform {
 
 namespace {
 
-// The answer of `xdg-user-dir PICTURES`, empty when the command is missing or says nothing.
-std::string AskXdgUserDir() {
-    std::FILE* pipe = popen("xdg-user-dir PICTURES 2>/dev/null", "r");
-    if (!pipe) return {};
-    std::string answer;
-    char buffer[512];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) answer.append(buffer, got);
-    pclose(pipe);
-    while (!answer.empty() && (answer.back() == '\n' || answer.back() == '\r')) answer.pop_back();
-    return answer;
-}
-
-bool IsFolder(const std::string& path) {
-    std::error_code ignored;
-    return !path.empty() && std::filesystem::is_directory(path, ignored);
-}
-
-bool SameFolder(const std::string& a, const std::string& b) {
+bool IsWritableFolder(const std::filesystem::path& folder) {
     std::error_code failed;
-    const bool same = std::filesystem::equivalent(a, b, failed);
-    return !failed && same;
+    if (!std::filesystem::is_directory(folder, failed)) return false;
+    const auto permissions = std::filesystem::status(folder, failed).permissions();
+    return !failed && (permissions & std::filesystem::perms::owner_write) != std::filesystem::perms::none;
 }
 
 }  // namespace
 
-std::string PicturesFolder() {
-    const char* home = std::getenv("HOME");
-    const std::string homeFolder = home ? home : "";
-    const std::string answer = AskXdgUserDir();
-    if (IsFolder(answer) && !(IsFolder(homeFolder) && SameFolder(answer, homeFolder))) return answer;
-    if (IsFolder(homeFolder)) {
-        const std::string pictures = (std::filesystem::path(homeFolder) / "Pictures").string();
-        if (IsFolder(pictures)) return pictures;
-    }
-    std::error_code failed;
-    const std::filesystem::path here = std::filesystem::current_path(failed);
-    return failed ? std::string(".") : here.string();
-}
-
 std::string CaptureFolder(std::string* fallback) {
     if (fallback) fallback->clear();
-    const char* home = std::getenv("HOME");
-    const std::string homeFolder = home ? home : "";
-    std::vector<std::filesystem::path> bases;
-    const std::string answer = AskXdgUserDir();
-    if (IsFolder(answer) && !(IsFolder(homeFolder) && SameFolder(answer, homeFolder))) bases.emplace_back(answer);
-    if (!homeFolder.empty()) bases.push_back(std::filesystem::path(homeFolder) / "Pictures");
-    std::string why = "no home folder is set (HOME)";
-    for (const std::filesystem::path& base : bases) {
-        const std::filesystem::path folder = base / "Pelloro";
+    std::string why = "no pictures folder is known (HOME is not set)";
+    for (const std::string& base : PictureFolders()) {
+        const std::filesystem::path folder = std::filesystem::path(base) / "Pelloro";
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        if (!ec && IsFolder(folder.string()) && ::access(folder.c_str(), W_OK) == 0) return folder.string();
+        if (!ec && IsWritableFolder(folder)) return folder.string();
         why = "cannot make or write " + folder.string() + (ec ? " (" + ec.message() + ")" : std::string());
     }
     std::error_code failed;
@@ -79,7 +44,7 @@ std::string CaptureFolder(std::string* fallback) {
 std::string TimestampedName(const std::string& prefix, std::time_t when, const std::string& extension) {
     std::tm local{};
     char stamp[32] = "00000000-000000";
-    if (localtime_r(&when, &local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    if (LocalTime(when, local)) std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     std::string name = prefix.empty() ? stamp : prefix + "-" + stamp;
     if (!extension.empty()) name += extension.front() == '.' ? extension : "." + extension;
     return name;

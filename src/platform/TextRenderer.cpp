@@ -4,27 +4,22 @@
 #include <SDL_ttf.h>
 #include <sys/stat.h>
 
+#include "platform/Places.h"
+
 namespace platform {
 
 namespace {
 // Text is 12 pixels high: at SDL_ttf's 72 dpi a point is a pixel.
 constexpr int kFontPixels = 12;
 
-constexpr const char* kFontCandidates[] = {
-    "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf",
-    "/usr/share/fonts/truetype/ipafont-gothic/ipagp.ttf",
-    "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
-    "/usr/share/fonts/truetype/fonts-japanese-gothic.ttf",
-};
-
-bool IsRegularFile(const char* path) {
+bool IsRegularFile(const std::string& path) {
     struct stat info {};
-    return ::stat(path, &info) == 0 && S_ISREG(info.st_mode);
+    return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 }  // namespace
 
 std::string TextFontPath() {
-    for (const char* path : kFontCandidates) {
+    for (const std::string& path : FontPlaces()) {
         if (IsRegularFile(path)) return path;
     }
     return {};

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/Resources.h"
+#include "platform/System.h"
 
 namespace platform {
 
@@ -37,8 +38,8 @@ bool UsableArea(SDL_Rect& area) {
 
 void Window::PrepareVideo() {
     // SDL reads the class when its video starts; a class the user set stays.
-    ::setenv("SDL_VIDEO_X11_WMCLASS", kApplicationId, 0);
-    ::setenv("SDL_VIDEO_WAYLAND_WMCLASS", kApplicationId, 0);
+    SetEnvironment("SDL_VIDEO_X11_WMCLASS", kApplicationId, false);
+    SetEnvironment("SDL_VIDEO_WAYLAND_WMCLASS", kApplicationId, false);
     SDL_SetHint(SDL_HINT_APP_NAME, "Pelloro");
 }
 

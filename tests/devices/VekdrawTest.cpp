@@ -331,7 +331,7 @@ TEST_F(DrawTest, SameNameKeepsOrReloadsTheSpriteAndAFailedReloadRemovesIt) {
 TEST_F(DrawTest, BitmapsAreReadFromAFileWhenNoResourceHasTheName) {
     const auto path = std::filesystem::temp_directory_path() / "vekdraw-file-test.bmp";
     const auto bytes = CoordinateBitmap(12, 6);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::FILE* f = std::fopen(path.string().c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
@@ -363,7 +363,7 @@ TEST_F(DrawTest, BitmapFilesCostOnlyWhatTheirHeaderDeclares) {
         auto bytes = picture;
         if (hugeDeclared) Poke32(bytes, 2, 0xFFFFFFFFu);
         {
-            std::FILE* f = std::fopen(path.c_str(), "wb");
+            std::FILE* f = std::fopen(path.string().c_str(), "wb");
             ASSERT_NE(f, nullptr);
             std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);

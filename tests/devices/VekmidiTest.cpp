@@ -20,6 +20,7 @@
 #include "platform/Limiter.h"
 #include "platform/MidiOutput.h"
 #include "platform/Resources.h"
+#include "platform/System.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -725,7 +726,7 @@ std::string TestSoundFont() {
 // The real thing on SDL's dummy device: passes on the device's own thread while the test thread
 // plays, stops and reloads, as the game's frames do.
 TEST(SequencerOnADevice, PassesRunOnTheDeviceClockWhileTheGameCallsIn) {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
     std::string error;
     auto device = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
     ASSERT_NE(device, nullptr) << error;
@@ -750,8 +751,8 @@ TEST(SequencerOnADevice, PassesRunOnTheDeviceClockWhileTheGameCallsIn) {
 
 TEST(SequencerOnADevice, TheSynthesizerLoadsItsSoundFontBehindTheFirstFrames) {
     if (TestSoundFont().empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
-    ::setenv("PELLORO_SOUNDFONT", TestSoundFont().c_str(), 0);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::SetEnvironment("PELLORO_SOUNDFONT", TestSoundFont().c_str(), false);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
     std::string error;
     auto device = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
     ASSERT_NE(device, nullptr) << error;
@@ -847,7 +848,7 @@ TEST(Synthesizer, FiveSecondsOfASongSoundAndEachNoteStartsOnItsPass) {
 TEST(Synthesizer, TheMainWindowsFormFindsTheSoundFontAndRenders) {
     const std::string soundFont = TestSoundFont();
     if (soundFont.empty()) GTEST_SKIP() << "no General MIDI SoundFont installed (timgm6mb-soundfont)";
-    ::setenv("PELLORO_SOUNDFONT", soundFont.c_str(), 0);
+    platform::SetEnvironment("PELLORO_SOUNDFONT", soundFont.c_str(), false);
     auto out = platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true);
     TVekMidi midi;
     ASSERT_TRUE(midi.Init(platform::FluidSynthOutput::For(*out), false, out.get()));

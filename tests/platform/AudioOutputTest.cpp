@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/Limiter.h"
+#include "platform/System.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ TEST(AudioOutput, VolumeAndMuteScaleEverything) {
 TEST(AudioOutput, TheOfflineRateIsTheOutputRateAndADeviceNeverGoesBelowIt) {
     EXPECT_EQ(platform::AudioOutput::OpenOffline(platform::AudioOutput::kOfflineRate, 16, true)->Rate(), 44100);
     EXPECT_EQ(platform::AudioOutput::OpenOffline(platform::AudioOutput::kNativeRate, 16, true)->Rate(), 44100);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
     std::string error;
     auto device = platform::AudioOutput::OpenDevice(platform::AudioOutput::kNativeRate, 16, true, &error);
     ASSERT_NE(device, nullptr) << error;
@@ -165,7 +166,7 @@ TEST(AudioOutput, ASoloIsItsShareOfTheLimitedMix) {
 
 // SDL's dummy driver is a device that pulls samples in real time, with no sound card needed.
 TEST(AudioOutputDevice, TheDummyDevicePullsTheRenderStep) {
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
     for (int bits : {16, 8}) {
         std::string error;
         auto out = platform::AudioOutput::OpenDevice(22050, bits, true, &error);
@@ -188,10 +189,10 @@ TEST(AudioOutputDevice, TheDummyDevicePullsTheRenderStep) {
 }
 
 TEST(AudioOutputDevice, NoDriverGivesNoDeviceAndAReason) {
-    ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "no-such-driver", true);
     std::string error;
     auto out = platform::AudioOutput::OpenDevice(22050, 16, true, &error);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
     EXPECT_EQ(out, nullptr);
     EXPECT_FALSE(error.empty());
 }

@@ -1,5 +1,6 @@
 // The renderer is chosen from the GL driver's name; here the names are given, as drivers report them.
 #include "platform/RendererChoice.h"
+#include "platform/System.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -81,13 +82,13 @@ TEST(RendererChoiceTest, AGpuDeviceNodeIsWhatMakesAHardwareDriverWorthAsking) {
 TEST(RendererChoiceTest, WithNoDisplayTheProbeAnswersNothingPromptly) {
     const char* display = std::getenv("DISPLAY");
     const std::string saved = display ? display : "";
-    ::unsetenv("DISPLAY");
-    ::setenv("SDL_VIDEODRIVER", "x11", 1);
+    platform::UnsetEnvironment("DISPLAY");
+    platform::SetEnvironment("SDL_VIDEODRIVER", "x11", true);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(platform::ProbeGlRendererApart(3000), "");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    ::unsetenv("SDL_VIDEODRIVER");
-    if (!saved.empty()) ::setenv("DISPLAY", saved.c_str(), 1);
+    platform::UnsetEnvironment("SDL_VIDEODRIVER");
+    if (!saved.empty()) platform::SetEnvironment("DISPLAY", saved.c_str(), true);
 }
 
 }  // namespace

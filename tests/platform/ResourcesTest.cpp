@@ -47,12 +47,8 @@ TEST(Resources, FilesAreReadWithinTheirBound) {
 
 TEST(Resources, AHugeSparseFileIsRefusedWithoutReadingIt) {
     const auto path = TempFile("sparse.bmp");
-    {
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr);
-        ASSERT_EQ(::ftruncate(::fileno(f), static_cast<off_t>(4) << 30), 0);  // 4 GiB of holes
-        std::fclose(f);
-    }
+    std::ofstream(path, std::ios::binary).put('B');
+    std::filesystem::resize_file(path, std::uintmax_t{4} << 30);  // 4 GiB, of holes where the system can
     testmedia::ScopedResources none({});
     platform::Medium medium;
     EXPECT_EQ(platform::LoadResourceOrFile("BITMAP", path.string(), medium), platform::FileStatus::kTooLarge);

@@ -49,13 +49,20 @@ start=$(date +%s%N)
 game=$!
 pids+=("$game")
 id=""
-for i in $(seq 400); do
+# A loaded machine (a fresh root building beside it) may take many seconds to the first picture.
+for i in $(seq 1200); do
   id=$(xdotool search --onlyvisible --pid "$game" --name '^Pelloro$' 2>/dev/null | head -n1 || true)
   [ -n "$id" ] && break
   sleep 0.025
 done
 seen=$(( ($(date +%s%N) - start) / 1000000 ))
-[ -n "$id" ] || { fail "no window"; exit 1; }
+if [ -z "$id" ]; then
+  fail "no window after ${seen} ms; the game $(kill -0 "$game" 2>/dev/null && echo "still runs" || echo "has ended"), and said:"
+  cat "$work/err" >&2
+  echo "windows on the display:" >&2
+  xdotool search --name . 2>/dev/null | while read -r w; do xdotool getwindowname "$w" 2>/dev/null; done | head -n 10 >&2 || true
+  exit 1
+fi
 shot "$id" "$work/first.png"
 [ "$(colours "$work/first.png")" -gt 16 ] || fail "the window appeared black ($(colours "$work/first.png") colours)"
 echo "wm: the window appeared ${seen} ms after the start, showing the game"

@@ -1,4 +1,5 @@
 // The main window driven headless: start-up, frames, repaints, key scripts and a failing frame.
+#include "platform/System.h"
 #include "shell/Mainunit.h"
 
 #include <SDL.h>
@@ -143,8 +144,8 @@ struct CountingTimers : platform::TimerService {
 
 // A window whose frames a loop of the caller's runs (the browser's) and whose keys are a script's.
 TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
-    ::setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+    platform::SetEnvironment("SDL_VIDEODRIVER", "offscreen", true);
+    platform::SetEnvironment("SDL_AUDIODRIVER", "dummy", true);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) GTEST_SKIP() << "no offscreen video: " << SDL_GetError();
     {
         TMainOptions options;
@@ -183,7 +184,7 @@ TEST(MainForm, WithoutAFrameClockTheCallersLoopRunsTheFramesOnTheScriptsKeys) {
         EXPECT_EQ(form.FrameNumber(), 0);
     }
     SDL_Quit();
-    ::unsetenv("SDL_VIDEODRIVER");
+    platform::UnsetEnvironment("SDL_VIDEODRIVER");
 }
 
 }  // namespace

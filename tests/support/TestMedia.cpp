@@ -1,8 +1,7 @@
 #include "support/TestMedia.h"
 
-#include <stdlib.h>
-
 #include <filesystem>
+#include <random>
 
 namespace testmedia {
 
@@ -86,8 +85,14 @@ ScopedResources::~ScopedResources() { platform::SetResourceTable(nullptr); }
 std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 TempFolder::TempFolder(const std::string& prefix) {
-    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + ".XXXXXX")).string();
-    path = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    // A name nobody has yet: creating an existing folder fails, and the next number is tried.
+    std::random_device random;
+    std::error_code failed;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(failed);
+    for (int attempt = 0; attempt < 100 && !failed && path.empty(); ++attempt) {
+        const std::filesystem::path candidate = base / (prefix + "." + std::to_string(random()));
+        if (std::filesystem::create_directory(candidate, failed)) path = candidate.string();
+    }
 }
 
 TempFolder::~TempFolder() {
