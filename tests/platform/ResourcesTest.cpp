@@ -130,7 +130,16 @@ TEST(Resources, AFileIsFoundIgnoringLetterCaseAndTheDataFolderComesFirst) {
         {root + "media", ""},              // a folder is not a file
         {root + "nowhere/bgm0.mid", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(platform::MatchFileName(c.asked), c.found) << c.asked;
+    // Compared as files: where the file system itself ignores case, the asked spelling is already the file.
+    for (const Case& c : cases) {
+        const std::string matched = platform::MatchFileName(c.asked);
+        std::error_code failed;
+        if (c.found.empty()) {
+            EXPECT_EQ(matched, "") << c.asked;
+        } else {
+            EXPECT_TRUE(std::filesystem::equivalent(matched, c.found, failed)) << c.asked << " matched " << matched;
+        }
+    }
 
     testmedia::ScopedResources table({{"MIDI", "BGM0", testmedia::Bytes("built in")},
                                       {"TEXT", "dificulty", testmedia::Bytes("built-in text")}});
