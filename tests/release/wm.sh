@@ -9,7 +9,7 @@ program="${1:?usage: wm.sh PROGRAM}"
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-for tool in openbox wmctrl xdotool import xwininfo; do
+for tool in openbox wmctrl xdotool import xwininfo xmessage; do
   command -v "$tool" >/dev/null || { echo "wm: $tool is missing (scripts/install-deps installs it)" >&2; exit 1; }
 done
 work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-wm.XXXXXX)"
@@ -30,6 +30,18 @@ PELLORO_XVFB_SCREEN=1280x1024x24 start_xvfb
 openbox >"$work/openbox.log" 2>&1 &
 pids+=("$!")
 for i in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.1; done
+# The window manager's first start on a new machine can keep it from mapping windows for a long while:
+# a throwaway window shows when it manages windows, so the game's own timing is measured alone.
+xmessage -name pelloro-warm-up -timeout 120 "warming up" >/dev/null 2>&1 &
+warm=$!
+pids+=("$warm")
+for i in $(seq 1200); do
+  [ -n "$(xdotool search --onlyvisible --classname pelloro-warm-up 2>/dev/null | head -n1 || true)" ] && break
+  sleep 0.1
+done
+[ -n "$(xdotool search --onlyvisible --classname pelloro-warm-up 2>/dev/null | head -n1 || true)" ] ||
+  { fail "openbox maps no window (a test window stayed hidden for 120 s); see $work/openbox.log"; cat "$work/openbox.log" >&2; exit 1; }
+kill "$warm" 2>/dev/null || true
 
 colours() { convert "$1" -format %k info: 2>/dev/null || echo 0; }
 shot() { import -display "$DISPLAY" -window "$1" "$2" 2>/dev/null; }
