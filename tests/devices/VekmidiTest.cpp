@@ -21,6 +21,7 @@
 #include "platform/MidiOutput.h"
 #include "platform/Resources.h"
 #include "platform/System.h"
+#include "support/KeptInputs.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -352,32 +353,14 @@ TEST_F(Sequencer, ResetRewindsOnlyWhenStopped) {
 // Songs kept as files, each beside the refusal the loader must give it (None: it loads); a refused
 // song leaves nothing loaded to play.
 TEST_F(Sequencer, EverySongFileGivesItsExpectedRefusal) {
-    const std::filesystem::path inputs = std::filesystem::path(PELLORO_SOURCE_DIR) / "tests" / "inputs" / "song";
-    std::ifstream manifest(inputs / "expected.txt");
-    ASSERT_TRUE(manifest) << "missing " << (inputs / "expected.txt");
-    std::set<std::string> listed;
-    std::string line;
-    while (std::getline(manifest, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string file, expected;
-        fields >> file >> expected;
-        listed.insert(file);
-        Bytes bytes;
-        EXPECT_TRUE(platform::ReadWholeFile((inputs / file).string(), bytes) || std::filesystem::file_size(inputs / file) == 0) << file;
+    testmedia::ForEachKeptInput("song", ".mid", 10, [&](const std::string& file, const Bytes& bytes, const std::string& expected) {
         EXPECT_STREQ(SongRefusalName(TVekMidi::ParseSong(bytes.data(), bytes.size())), expected.c_str()) << file;
         const bool ok = expected == "None";
         EXPECT_EQ(Load(bytes), ok) << file;
         EXPECT_STREQ(SongRefusalName(midi.LastRefusal()), expected.c_str()) << file;
         EXPECT_EQ(midi.Play(false), ok) << file;
         midi.Stop();
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(inputs)) {
-        if (entry.path().extension() == ".mid") {
-            EXPECT_TRUE(listed.count(entry.path().filename().string())) << entry.path();
-        }
-    }
-    EXPECT_GE(listed.size(), 10u);
+    });
     for (const Bytes& song : {Smf(0, 480, {Track{}.Event(0, NoteOn(1)).End(0)}), Smf(1, 96, {Track{}.End(0), Track{}.End(0)}),
                               Smf(0, 480, {})}) {
         EXPECT_TRUE(Load(song));

@@ -16,6 +16,7 @@
 #include "platform/AudioOutput.h"
 #include "platform/Limiter.h"
 #include "platform/Resources.h"
+#include "support/KeptInputs.h"
 #include "support/TestMedia.h"
 
 namespace {
@@ -169,30 +170,12 @@ TEST(WaveParsing, ChunkScan) {
 // Malformed waves kept as files, each beside the refusal the parser must give it; the device
 // refuses each the same way and keeps no slot for it, while every good wave loads.
 TEST_F(SoundDevice, EveryMalformedWaveGivesItsExpectedRefusalAndLeavesNoSlot) {
-    const std::filesystem::path inputs = std::filesystem::path(PELLORO_SOURCE_DIR) / "tests" / "inputs" / "wave";
-    std::ifstream manifest(inputs / "expected.txt");
-    ASSERT_TRUE(manifest) << "missing " << (inputs / "expected.txt");
-    std::set<std::string> listed;
-    std::string line;
-    while (std::getline(manifest, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string file, expected;
-        fields >> file >> expected;
-        listed.insert(file);
-        Bytes bytes;
-        EXPECT_TRUE(platform::ReadWholeFile((inputs / file).string(), bytes) || std::filesystem::file_size(inputs / file) == 0) << file;
+    testmedia::ForEachKeptInput("wave", ".wav", 30, [&](const std::string& file, const Bytes& bytes, const std::string& expected) {
         EXPECT_STREQ(WaveRefusalName(TVekSound::ParseWave(bytes.data(), bytes.size(), nullptr)), expected.c_str()) << file;
         EXPECT_FALSE(Load(bytes)) << file;
         EXPECT_STREQ(WaveRefusalName(sound.LastRefusal()), expected.c_str()) << file;
         EXPECT_EQ(sound.SoundCount(), 0) << file;
-    }
-    for (const auto& entry : std::filesystem::directory_iterator(inputs)) {
-        if (entry.path().extension() == ".wav") {
-            EXPECT_TRUE(listed.count(entry.path().filename().string())) << entry.path();
-        }
-    }
-    EXPECT_GE(listed.size(), 30u);
+    });
     EXPECT_FALSE(sound.CreateBuffer("no/such/wave"));
     EXPECT_EQ(sound.LastRefusal(), TWaveRefusal::kUnreadable);
     int loaded = 0;
