@@ -11,13 +11,13 @@
 
 #include "devices/Pixels.h"
 #include "platform/Resources.h"
+#include "support/KeptInputs.h"
 #include "support/TestMedia.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kInputs = fs::path(PELLORO_SOURCE_DIR) / "tests" / "inputs" / "bitmap";
 
 // A screen format for decoding into, freed with the test.
 struct Format {
@@ -34,25 +34,10 @@ struct Surface {
     SDL_Surface* surface;
 };
 
-std::vector<std::uint8_t> ReadInput(const fs::path& path) {
-    std::vector<std::uint8_t> bytes;
-    EXPECT_TRUE(platform::ReadWholeFile(path.string(), bytes) || fs::file_size(path) == 0) << path;
-    return bytes;
-}
-
 TEST(BitmapRefusal, EveryMalformedInputGivesItsExpectedRefusal) {
-    std::ifstream manifest(kInputs / "expected.txt");
-    ASSERT_TRUE(manifest) << "missing " << (kInputs / "expected.txt");
-    std::set<std::string> listed;
-    std::string line;
     const Format format(TPixelFormat::kXrgb32);
-    while (std::getline(manifest, line)) {
-        if (line.empty() || line[0] == '#') continue;
-        std::istringstream fields(line);
-        std::string file, expected;
-        fields >> file >> expected;
-        listed.insert(file);
-        const auto bytes = ReadInput(kInputs / file);
+    testmedia::ForEachKeptInput("bitmap", ".bmp", 20, [&](const std::string& file, const std::vector<std::uint8_t>& bytes,
+                                                         const std::string& expected) {
         const TDecodedBitmap decoded = bitmap::Decode(bytes, format.format);
         const Surface owned(decoded.surface);
         EXPECT_EQ(decoded.surface, nullptr) << file;
@@ -64,14 +49,7 @@ TEST(BitmapRefusal, EveryMalformedInputGivesItsExpectedRefusal) {
         if (early != TBitmapRefusal::kNone) {
             EXPECT_EQ(early, decoded.refusal) << file;
         }
-    }
-    // Every file there is in the table, so none is silently skipped.
-    for (const auto& entry : fs::directory_iterator(kInputs)) {
-        if (entry.path().extension() == ".bmp") {
-            EXPECT_TRUE(listed.count(entry.path().filename().string())) << entry.path();
-        }
-    }
-    EXPECT_GE(listed.size(), 20u);
+    });
 }
 
 TEST(BitmapDecode, PalettePicturesComeOutInEachScreenFormatWithBlackAsZero) {
