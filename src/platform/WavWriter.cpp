@@ -47,6 +47,8 @@ WavWriter::WavWriter(const std::string& path, int rate, int channels) {
 }
 
 bool WavWriter::Write(const std::uint8_t* bytes, std::size_t size) {
+    // An empty piece may come with no buffer at all, which fwrite must not be handed.
+    if (size == 0) return !failed;
     if (!seekable) {
         held.insert(held.end(), bytes, bytes + size);
     } else if (std::fwrite(bytes, 1, size, file) != size) {
