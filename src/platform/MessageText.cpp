@@ -1,8 +1,9 @@
 #include "platform/MessageText.h"
 
-#include <iconv.h>
-
 #include <cstdio>
+
+#include "platform/ShiftJisConverter.h"
+#include "platform/TextEncoding.h"
 
 namespace platform {
 
@@ -72,9 +73,7 @@ std::string Utf8ForMessage(std::string_view bytes, std::size_t maxChars) {
 
 std::string ShiftJisForMessage(std::string_view bytes, std::size_t maxChars) {
     std::string out;
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "SHIFT_JIS");
-    const bool haveConverter = cd != reinterpret_cast<iconv_t>(-1);
+    ShiftJisConverter converter;
     std::size_t chars = 0, at = 0;
     while (at < bytes.size() && chars < maxChars) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
@@ -87,29 +86,16 @@ std::string ShiftJisForMessage(std::string_view bytes, std::size_t maxChars) {
             ++at;
             continue;
         }
-        // One byte (half-width katakana) or a lead byte and its trail byte; converted one character
-        // at a time so that a bad one is escaped without losing the good ones around it.
-        const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-        const std::size_t length = lead && at + 1 < bytes.size() ? 2 : 1;
-        bool converted = false;
-        if (haveConverter) {
-            char input[2] = {bytes[at], length == 2 ? bytes[at + 1] : '\0'};
-            char buffer[8];
-            char* in = input;
-            char* outPtr = buffer;
-            std::size_t inLeft = length, outLeft = sizeof buffer;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            converted = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
-            if (converted) out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        }
-        if (converted) {
+        // Converted one character at a time, so that a bad one is escaped without losing the good
+        // ones around it.
+        const std::size_t length = ShiftJisCharacterLength(bytes, at);
+        if (converter.Append(bytes.substr(at, length), out)) {
             at += length;
         } else {
             AppendEscape(out, byte);
             ++at;
         }
     }
-    if (haveConverter) iconv_close(cd);
     return Finish(out, at < bytes.size());
 }
 

@@ -1,39 +1,32 @@
 #include "platform/TextEncoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include "platform/ShiftJisConverter.h"
 
 namespace platform {
 
+std::size_t ShiftJisCharacterLength(std::string_view bytes, std::size_t at) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    const bool lead = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    return lead && at + 1 < bytes.size() ? 2 : 1;
+}
+
 std::string ShiftJisToUtf8(std::string_view bytes) {
     std::string out;
-    if (bytes.empty()) return out;
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    if (cd == reinterpret_cast<iconv_t>(-1)) cd = iconv_open("UTF-8", "SHIFT_JIS");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        // No converter: keep what is plain ASCII.
-        for (char c : bytes) out.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
-        return out;
-    }
-    std::string input(bytes);
-    char* in = input.data();
-    std::size_t inLeft = input.size();
-    char buffer[256];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        std::size_t outLeft = sizeof buffer;
-        const std::size_t result = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-        if (result != static_cast<std::size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
+    ShiftJisConverter converter;
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[at]) < 0x80) {
+            out.push_back(bytes[at++]);
+            continue;
+        }
         // An invalid or cut-off sequence: one replacement character, then go on after its first byte.
-        out.push_back('?');
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        const std::size_t length = ShiftJisCharacterLength(bytes, at);
+        if (converter.Append(bytes.substr(at, length), out)) {
+            at += length;
+        } else {
+            out.push_back('?');
+            ++at;
+        }
     }
-    iconv_close(cd);
     return out;
 }
 

@@ -544,7 +544,10 @@ async function loading(o, browser, server, work, results, fail) {
     await page.click('#canvas');
     await page.waitForTimeout(500);
     const after = before || await page.evaluate(() => ({ status: document.getElementById('status').textContent, audio: Module.SDL2 && Module.SDL2.audioContext && Module.SDL2.audioContext.state }));
-    if (!said) fail(`a browser that holds sound back until a gesture is not told that sound is off (sound ${after.audio}, "${after.status}")`);
+    // Chromium sometimes lets a page's sound start without a gesture even so (seen on a loaded
+    // machine): then nothing is held back and there is nothing to say.
+    if (!said && before.audio === 'running') console.log('web check: this Chromium started the sound without a gesture, so the held-back message was not tried');
+    else if (!said) fail(`a browser that holds sound back until a gesture is not told that sound is off (sound ${after.audio}, "${after.status}")`);
     else if (after.audio !== 'running' || /Sound is off/.test(after.status)) fail(`a click did not start the held-back sound (${after.audio}, "${after.status}")`);
     else o.soundSaid = true;
   } finally {
@@ -601,9 +604,26 @@ async function measure(o, browser, server) {
   await page.waitForTimeout(30000);
   const cpu1 = treeCpuSeconds(root), t1 = Date.now(), f1 = await page.evaluate(() => Module._pelloro_frame());
   const passes = await page.evaluate(() => Module._pelloro_music_passes());
+  const size = await page.evaluate(() => [document.getElementById('canvas').width, document.getElementById('canvas').height]);
   const seconds = (t1 - t0) / 1000;
   console.log(`measure: 30 s of the attract mode (canvas ×3): ${(f1 - f0)} frames in ${seconds.toFixed(1)} s, ` +
     `Chromium's processes used ${(cpu1 - cpu0).toFixed(1)} CPU s = ${(100 * (cpu1 - cpu0) / seconds).toFixed(0)} % of one core; music passes ${passes}`);
+  // The floor under that figure: a page that only puts a new picture of the same size on a canvas
+  // 50 times a second, as the game does, with no game, no sound and no gamepads.
+  await page.setContent(`<body style="margin:0"><canvas id="c" width="${size[0]}" height="${size[1]}"></canvas><script>
+    const g = document.getElementById('c').getContext('2d'), picture = g.createImageData(${size[0]}, ${size[1]});
+    for (let i = 3; i < picture.data.length; i += 4) picture.data[i] = 255;
+    let n = 0, due = performance.now();
+    (function frame(now) {
+      if (now >= due) { due += 20; picture.data[(n++ * 4) % picture.data.length] = n & 255;  // a new picture, opaque as the game's g.putImageData(picture, 0, 0); }
+      requestAnimationFrame(frame);
+    })(due);
+    </script></body>`);
+  await page.waitForTimeout(1000);
+  const floor0 = treeCpuSeconds(root), s0 = Date.now();
+  await page.waitForTimeout(15000);
+  const floor = (treeCpuSeconds(root) - floor0) / ((Date.now() - s0) / 1000);
+  console.log(`measure: a page that only puts a ${size[0]} × ${size[1]} picture on a canvas 50 times a second: ${(100 * floor).toFixed(0)} % of one core`);
   await context.close();
 }
 
