@@ -23,6 +23,9 @@ bool ShiftJisConverter::Append(std::string_view character, std::string& out) {
             } catch (e) {
                 return -1;
             }
+            // The browser reads a lone 0x80 as the control character U+0080, which code page 932
+            // does not have: refused, as on the desktop.
+            if (text.codePointAt(0) < 0xA0) return -1;
             return lengthBytesUTF8(text) < $3 ? stringToUTF8(text, $2, $3) : -1;
         },
         character.data(), static_cast<int>(character.size()), utf8, static_cast<int>(sizeof utf8));
