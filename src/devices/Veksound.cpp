@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint32_t kMinRate = 100;     // Hz: the slowest wave a sound card can be asked for
 constexpr std::uint32_t kMaxRate = 200000;  // Hz: the fastest
 constexpr std::uint64_t kMaxSeconds = 600;  // a converted sound effect longer than this is refused
+const std::string kWaveInMemory = "a wave in memory";
 // bytes: a wave file larger than this is refused unread (ten minutes of 48 kHz 32-bit stereo fit).
 constexpr std::size_t kMaxWaveBytes = 256u << 20;
 
@@ -181,13 +182,28 @@ TWaveRefusal TVekSound::Fill(const std::uint8_t* data, std::size_t size, const s
     format.channels = info.channels;
     format.rate = static_cast<int>(info.rate);
     const int outRate = output->Rate();
+    const std::string& what = source.empty() ? kWaveInMemory : source;
+    const std::size_t maxFrames = kMaxSeconds * static_cast<std::size_t>(outRate);
+    // Converting takes several times the converted size for a moment, so the budget is asked for the
+    // size the header promises first: a sound past the budget is refused before any of that is taken.
+    std::uint64_t promised = 0;
+    if (format.IsSupported() && info.rate > 0) {
+        const std::uint64_t frames = info.dataSize / static_cast<std::uint64_t>(format.FrameBytes());
+        const std::uint64_t outFrames = frames * static_cast<std::uint64_t>(outRate) / info.rate + 1;
+        // Longer than any sound may be: the converter refuses it before taking memory.
+        if (outFrames <= maxFrames) promised = outFrames * static_cast<std::uint64_t>(channels) * sizeof(std::int16_t);
+    }
+    if (promised > 0 && !soundBudget.Take(promised, what)) return TWaveRefusal::kOverBudget;
     std::vector<std::int16_t> converted;
-    if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels,
-                                  kMaxSeconds * static_cast<std::size_t>(outRate), converted)) {
+    if (!platform::ConvertSamples(format, data + info.dataOffset, info.dataSize, outRate, channels, maxFrames,
+                                  converted)) {
+        soundBudget.Give(promised);
         return TWaveRefusal::kUnconvertible;
     }
+    // What the converter made, in place of what the header promised.
     const std::uint64_t bytes = converted.size() * sizeof(std::int16_t);
-    if (!soundBudget.Take(bytes, source.empty() ? "a wave in memory" : source)) return TWaveRefusal::kOverBudget;
+    soundBudget.Give(promised);
+    if (!soundBudget.Take(bytes, what)) return TWaveRefusal::kOverBudget;
     const TWaveRefusal put = Put(std::make_shared<const std::vector<std::int16_t>>(std::move(converted)), source, name);
     if (put != TWaveRefusal::kNone) soundBudget.Give(bytes);
     return put;
