@@ -257,6 +257,15 @@ TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed) {
     return TBitmapRefusal::kNone;
 }
 
+TBitmapRefusal DeclaredSize(Bytes start, int& width, int& height) {
+    width = height = 0;
+    Header h;
+    if (const TBitmapRefusal r = ReadHeader(start, h); r != TBitmapRefusal::kNone) return r;
+    width = h.width;
+    height = h.rows;
+    return TBitmapRefusal::kNone;
+}
+
 TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format) {
     TDecodedBitmap out;
     Header h;

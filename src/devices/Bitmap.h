@@ -54,6 +54,10 @@ constexpr std::size_t kHeaderBytes = 256;
 // never takes more of a file than that. A refusal when the headers alone show it cannot load.
 TBitmapRefusal BytesNeeded(Bytes start, std::uint64_t& needed);
 
+// The picture's size from its headers alone, before anything is decoded; a refusal when the headers
+// are.
+TBitmapRefusal DeclaredSize(Bytes start, int& width, int& height);
+
 // Checks the bitmap against its bytes and decodes it into `format`, clearing the bits outside the
 // format's colour masks so black is exactly 0.
 TDecodedBitmap Decode(Bytes bytes, const SDL_PixelFormat* format);

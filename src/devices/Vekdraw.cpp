@@ -187,6 +187,7 @@ bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
         return true;
     }
     TDecodedBitmap decoded;
+    std::uint64_t promised = 0;
     try {
         platform::Medium medium;
         // The same order as every other medium: the data folder, the resources, then a file.
@@ -198,10 +199,20 @@ bool TVekDraw::LoadSprite(TSpriteSurf& sprite, int cellWidth, int cellHeight) {
         } else if (!bitmap::ReadFile(platform::MatchFileName(sprite.source), medium)) {
             return false;
         }
+        // Decoding takes the picture at its own depth and again in the screen's, so the budget is
+        // asked for what the headers promise first: a picture past the total is refused undecoded.
+        int width = 0, height = 0;
+        if (bitmap::DeclaredSize(medium.bytes, width, height) == TBitmapRefusal::kNone) {
+            promised = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) *
+                       backBuffer->format->BytesPerPixel;
+        }
+        if (!pictureBudget.Take(promised, sprite.source)) return false;
         decoded = bitmap::Decode(medium.bytes, backBuffer->format);
     } catch (const std::bad_alloc&) {
+        pictureBudget.Give(promised);
         return false;
     }
+    pictureBudget.Give(promised);
     SDL_Surface* converted = decoded.surface;
     if (!converted) return false;
     if (!pictureBudget.Take(SurfaceBytes(converted), sprite.source)) {
