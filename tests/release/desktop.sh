@@ -9,16 +9,7 @@ program="${1:?usage: desktop.sh PROGRAM}"
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-desktop.XXXXXX)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+start_work desktop
 
 # Captures go to ~/Pictures/Pelloro (made when missing); a home of our own keeps them apart from the user's.
 mkdir -p "$work/home"

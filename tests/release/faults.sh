@@ -8,12 +8,8 @@ program="${1:?usage: faults.sh PROGRAM}"
 # shellcheck source=xvfb.sh
 . "$here/xvfb.sh"
 
-work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-faults.XXXXXX)"
+start_work faults
 mkdir "$work/empty"
-cleanup() { stop_xvfb; rm -rf "$work"; }
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 skip() { echo "SKIPPED: $*" >&2; }
 headless=(--headless --demo --seed 1 --frames 300)
 midi_message="MIDIマッパーを開けませんでした。"

@@ -12,16 +12,7 @@ program="${1:?usage: wm.sh PROGRAM}"
 for tool in openbox wmctrl xdotool import xwininfo xmessage; do
   command -v "$tool" >/dev/null || { echo "wm: $tool is missing (scripts/install-deps installs it)" >&2; exit 1; }
 done
-work="$(mktemp -d "${TMPDIR:-/tmp}"/pelloro-wm.XXXXXX)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
-  stop_xvfb
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+start_work wm
 
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" SDL_AUDIODRIVER=dummy
 export ASAN_OPTIONS="${ASAN_OPTIONS:-abort_on_error=1}:detect_leaks=0"

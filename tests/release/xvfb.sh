@@ -1,6 +1,9 @@
 # Sourced by the scripts that run the program in a real window: a private X server and a bounded run.
 #   start_xvfb            starts Xvfb on a free display (PELLORO_XVFB_SCREEN, default 1024x768x24),
 #                         exports DISPLAY; stop_xvfb ends it
+#   start_work NAME       makes a scratch folder ($work) and a list of processes ($pids) that are
+#                         killed, with the X server stopped and the folder removed, however the
+#                         script ends; fail MESSAGE counts a failure in $failures
 #   run_window SECONDS OUT CMD...
 #                         runs CMD for SECONDS, then sends SIGTERM (SDL makes it a quit request)
 #                         and waits up to 30 s more; standard error goes to OUT; sets run_status to
@@ -10,6 +13,22 @@
 
 xvfb_pid=""
 xvfb_dir=""
+
+start_work() {
+  work="$(mktemp -d "${TMPDIR:-/tmp}/pelloro-$1.XXXXXX")"
+  pids=()
+  failures=0
+  trap end_work EXIT
+}
+
+end_work() {
+  local p
+  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
+  stop_xvfb
+  rm -rf "$work"
+}
+
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 start_xvfb() {  # [extra Xvfb arguments, e.g. -fp built-ins: no fonts, so SDL's message box cannot open]
   command -v Xvfb >/dev/null || { echo "Xvfb is missing (package xvfb)" >&2; return 1; }
