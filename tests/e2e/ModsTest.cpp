@@ -1,6 +1,5 @@
 // A modder's way in: --data reads a folder before the built-in data, --check reports every problem.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,28 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "support/Command.h"
 #include "support/TestMedia.h"
 
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string output;
-};
+using Result = testmedia::CommandResult;
 
 // Runs the program in `folder`; standard error goes along only when asked.
 Result RunIn(const std::string& folder, const std::string& arguments, bool withErrors = true) {
-    const std::string command = "cd '" + folder + "' && " + PELLORO_PROGRAM + " " + arguments +
-                                (withErrors ? " 2>&1" : " 2>/dev/null");
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
+    return testmedia::RunCommand("cd '" + folder + "' && " + PELLORO_PROGRAM + " " + arguments +
+                                 (withErrors ? " 2>&1" : " 2>/dev/null"));
 }
 
 std::string Slurp(const std::string& path) {

@@ -1,6 +1,5 @@
 // The program as a player or a script starts it: options, the no-display message, headless runs.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,24 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "support/Command.h"
+
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string output;  // standard output and standard error together
-};
+using Result = testmedia::CommandResult;  // its output holds standard output and error together
 
 Result RunProgram(const std::string& arguments, const std::string& environment = "") {
-    const std::string command = "env " + environment + " " + PELLORO_PROGRAM + " " + arguments + " 2>&1";
-    Result result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
-    const int raw = pclose(pipe);
-    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return result;
+    return testmedia::RunCommand("env " + environment + " " + PELLORO_PROGRAM + " " + arguments + " 2>&1");
 }
 
 std::filesystem::path TempDir() {

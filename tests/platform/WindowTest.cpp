@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "devices/Vekdraw.h"
+#include "support/Command.h"
 
 // SDL's X11 driver opens a D-Bus connection (input methods) whose library keeps its allocations until
 // the process ends; the small blocks hanging off it show no frame but the sanitizer runtime's.
@@ -294,16 +295,7 @@ int PictureDifferences(const std::vector<std::uint32_t>& picture, const SDL_Surf
     return differ;
 }
 
-std::string Output(const std::string& command) {
-    std::string out;
-    if (std::FILE* p = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-        ::pclose(p);
-    }
-    return out;
-}
+std::string Output(const std::string& command) { return testmedia::RunCommand(command).output; }
 
 TEST_F(WindowTest, DefaultScaleIsTheLargestThatFitsAndALargerOneIsRefused) {
     // No window manager: the usable area is the whole 1920 × 1080 screen.

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Command.h"
+
 bool WriteIcons(const std::string& dir);
 
 namespace fs = std::filesystem;
@@ -197,13 +199,9 @@ TEST_F(Icons, ImageMagickReadsTheSamePixels) {
         const fs::path file = dir / ("icon-" + std::to_string(size) + ".png");
         const Picture pic = DecodeStoredPng(ReadBytes(file));
         const std::string command = "convert '" + file.string() + "' -depth 8 rgba:-";
-        FILE* pipe = popen(command.c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
-        std::vector<std::uint8_t> theirs;
-        std::uint8_t buffer[4096];
-        std::size_t got;
-        while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) theirs.insert(theirs.end(), buffer, buffer + got);
-        EXPECT_EQ(pclose(pipe), 0);
+        const testmedia::CommandResult converted = testmedia::RunCommand(command);
+        EXPECT_EQ(converted.status, 0);
+        const std::vector<std::uint8_t> theirs(converted.output.begin(), converted.output.end());
         ASSERT_EQ(theirs.size(), pic.rgba.size());
         // Fully transparent pixels may come back with any colour; compare alpha everywhere, colour where seen.
         int mismatches = 0;
