@@ -330,6 +330,21 @@ async function player(o, browser, server, fail) {
   await page.keyboard.press('m');
   await page.waitForTimeout(200);  // keys reach the game at its next animation callback
   if (!(await status()).includes('Muted')) fail(`M did not mute ("${await status()}")`);
+  // F12, the game's own screenshot key: the picture offered as a PNG download, as the button does.
+  const downloads = [];
+  page.on('download', (d) => downloads.push(d));
+  await page.keyboard.press('F12');
+  for (let i = 0; i < 50 && !downloads.length; ++i) await page.waitForTimeout(100);
+  let f12 = '';
+  if (!downloads.length) {
+    fail('F12 offered no picture to download');
+  } else {
+    const png = pngPixels(fs.readFileSync(await downloads[0].path()));
+    const colours = new Set();
+    for (let i = 0; i < png.rgb.length; i += 3) colours.add((png.rgb[i] << 16) | (png.rgb[i + 1] << 8) | png.rgb[i + 2]);
+    f12 = `${downloads[0].suggestedFilename()}, ${png.width} x ${png.height} in ${colours.size} colours`;
+    if (png.width % 320 || png.height !== png.width * 3 / 4 || colours.size < 16) fail(`F12 saved ${f12}, not the game's picture`);
+  }
   // Full screen by the button, and out again by Alt+Enter.
   await page.click('#full');
   await page.waitForTimeout(300);
@@ -346,7 +361,7 @@ async function player(o, browser, server, fail) {
   if ((await page.evaluate(() => Module._pelloro_paused())) !== 1) fail('a hidden page did not pause');
   if (o.failures() === failures) {
     console.log(`web check: player's keys: Space started the game, P paused and played on (${resumed} frames in 0.5 s), M muted, ` +
-      'the button and Alt+Enter entered and left full screen, a hidden page paused');
+      `F12 saved ${f12}, the button and Alt+Enter entered and left full screen, a hidden page paused`);
   }
   await context.close();
 }

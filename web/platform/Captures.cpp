@@ -29,39 +29,13 @@ bool SavePng(const std::string& path, const std::vector<std::uint32_t>& rgb, int
         rgba[4 * i + 3] = 0xFF;
     }
     const std::string name = path.substr(path.rfind('/') + 1);
-    // The browser's own PNG encoder, through a canvas the picture is drawn on pixel for pixel, and a
-    // download of the result: the page needs nothing of its own for it.
+    // The page (index.html) encodes it with the browser's own PNG encoder, through a canvas the
+    // picture is drawn on pixel for pixel, and offers the result as a download, as its screenshot
+    // button does: the program needs nothing of its own for it.
     const int taken = EM_ASM_INT(
         {
-            if (typeof document === 'undefined' || !document.createElement) return 0;
-            const w = $2;
-            const h = $3;
-            const scale = $4;
-            const small = document.createElement('canvas');
-            small.width = w;
-            small.height = h;
-            small.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.slice($1, $1 + w * h * 4)), w, h), 0, 0);
-            let out = small;
-            if (scale > 1) {
-                out = document.createElement('canvas');
-                out.width = w * scale;
-                out.height = h * scale;
-                const g = out.getContext('2d');
-                g.imageSmoothingEnabled = false;
-                g.drawImage(small, 0, 0, w * scale, h * scale);
-            }
-            const name = UTF8ToString($0);
-            out.toBlob(function(blob) {
-                if (!blob) return;
-                const a = document.createElement('a');
-                a.href = URL.createObjectURL(blob);
-                a.download = name;
-                document.body.appendChild(a);
-                a.click();
-                a.remove();
-                setTimeout(function() { URL.revokeObjectURL(a.href); }, 10000);
-            }, 'image/png');
-            return 1;
+            if (!Module.pelloroSavePng) return 0;
+            return Module.pelloroSavePng(UTF8ToString($0), HEAPU8.slice($1, $1 + $2 * $3 * 4), $2, $3, $4) ? 1 : 0;
         },
         name.c_str(), rgba.data(), width, height, scale);
     return taken == 1 || fail("This page cannot make pictures; use the browser's own screenshot.");
