@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "platform/Screenshot.h"
@@ -26,17 +27,26 @@ void WriteFakeXdgUserDir(const std::string& folder) {
     fs::permissions(script, fs::perms::owner_all);
 }
 
-TEST(PicturesFolder, PrefersXdgThenPicturesInHomeThenTheWorkingDirectory) {
+// A home, a folder xdg-user-dir may name, a folder holding the fake command and one without it, and
+// a working folder the test runs in.
+class PicturesFolderPlaces : public ::testing::Test {
+protected:
+    PicturesFolderPlaces() {
+        for (const auto& folder : {home, shots, bin, emptyBin, work}) fs::create_directories(folder);
+        WriteFakeXdgUserDir(bin);
+        inWork.emplace(work);
+    }
     TempFolder root;
     const std::string home = root / "home";
     const std::string shots = root / "shots";
     const std::string bin = root / "bin";
     const std::string emptyBin = root / "empty-bin";
     const std::string work = root / "work";
-    for (const auto& folder : {home, shots, bin, emptyBin, work}) fs::create_directories(folder);
-    WriteFakeXdgUserDir(bin);
+    std::optional<ScopedWorkingDirectory> inWork;
+};
+
+TEST_F(PicturesFolderPlaces, PrefersXdgThenPicturesInHomeThenTheWorkingDirectory) {
     const std::string pictures = home + "/Pictures";
-    ScopedWorkingDirectory inWork(work);
     ScopedEnv homeEnv("HOME", home);
 
     struct Case {
@@ -87,18 +97,9 @@ TEST(PicturesFolder, ReadsTheUsersXdgSettings) {
     EXPECT_EQ(platform::PicturesFolder(), home + "/Pictures");
 }
 
-TEST(PicturesFolder, CapturesGoToAFolderOfTheGamesOwnMadeWhenMissing) {
-    TempFolder root;
-    const std::string home = root / "home";
-    const std::string shots = root / "shots";
-    const std::string bin = root / "bin";
-    const std::string emptyBin = root / "empty-bin";
-    const std::string work = root / "work";
+TEST_F(PicturesFolderPlaces, CapturesGoToAFolderOfTheGamesOwnMadeWhenMissing) {
     const std::string notAFolder = root / "file";
-    for (const auto& folder : {home, shots, bin, emptyBin, work}) fs::create_directories(folder);
     std::ofstream(notAFolder) << "x";
-    WriteFakeXdgUserDir(bin);
-    ScopedWorkingDirectory inWork(work);
     struct Case {
         const char* what;
         std::string home;
